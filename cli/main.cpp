@@ -1,0 +1,181 @@
+// korvandelith-cli: runs one conversion exactly as "Execute" does in the
+// window and prints the result text.
+//
+// The option store starts as the window starts it (the settings file, then
+// the two corrections); the options given on the command line then apply in
+// their order, and the run reads everything from the store.
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "options/options.h"
+#include "options/settings_file.h"
+#include "run/platform.h"
+#include "run/run.h"
+
+namespace {
+
+enum : int { PATH_BUFFER = 1000 };
+
+const char usageText[] =
+    "Usage: korvandelith-cli [OPTION]...\n"
+    "Converts a netlist of another CAD system into a KiCad netlist and a report,\n"
+    "as the window's \"Execute\" does, and prints the result text.\n"
+    "\n"
+    "  --settings FILE        start from this settings file (default: Korvandelith.ini\n"
+    "                         in the current directory, when it exists)\n"
+    "  --input FILE           the input netlist\n"
+    "  --format NAME          cadvance, mm2, protel, telesis, ccf, pads, or a number\n"
+    "  --project FILE         the KiCad project file (*.pro)\n"
+    "  --category FILE        the category part file\n"
+    "  --no-mount TEXT        the no-mount marks\n"
+    "  --version-select TEXT  the version filter of the category part file\n"
+    "  --format-option TEXT   the format option (0 to 3)\n"
+    "  --rev, --no-rev        keep, or do not keep, a numbered copy of the netlist\n"
+    "  --language ja|en|0|1   the language of the messages\n"
+    "  --project-kind N       the kind of target project (0 = KiCad(v5))\n"
+    "  --save                 write the settings file back after the run\n"
+    "  -h, --help             show this help\n"
+    "  --version              show the version\n"
+    "\n"
+    "Exit status: 0 when the run completed, 1 when it reported anything else,\n"
+    "2 for a usage error.\n";
+
+int usageError(const char* message, const char* argument) {
+  fprintf(stderr, "korvandelith-cli: %s%s\n", message, argument);
+  fputs(usageText, stderr);
+  return 2;
+}
+
+// A whole 32-bit decimal integer, optionally signed.
+bool parseInteger(const char* text, int32_t* value) {
+  if (text[0] == '\0') return false;
+  char* end = nullptr;
+  errno = 0;
+  long long n = strtoll(text, &end, 10);
+  if (*end != '\0' || errno != 0 || n < INT32_MIN || n > INT32_MAX) return false;
+  if (text[0] == ' ' || (text[0] >= '\t' && text[0] <= '\r')) return false;
+  *value = static_cast<int32_t>(n);
+  return true;
+}
+
+bool parseFormat(const char* text, int32_t* value) {
+  static const struct {
+    const char* name;
+    int format;
+  } names[] = {{"cadvance", FORMAT_CADVANCE}, {"mm2", FORMAT_MM2_COLMO},
+               {"protel", FORMAT_PROTEL},     {"telesis", FORMAT_TELESIS},
+               {"ccf", FORMAT_CCF},           {"pads", FORMAT_PADS}};
+  for (const auto& entry : names) {
+    if (strcmp(text, entry.name) == 0) {
+      *value = entry.format;
+      return true;
+    }
+  }
+  return parseInteger(text, value);
+}
+
+const char* const optionsWithValue[] = {
+    "--settings", "--input", "--format", "--project", "--category", "--no-mount",
+    "--version-select", "--format-option", "--language", "--project-kind"};
+
+bool takesValue(const char* option) {
+  for (const char* name : optionsWithValue)
+    if (strcmp(option, name) == 0) return true;
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+  // First pass: help, version, the settings file, and every usage error, so
+  // that a bad command line runs nothing.
+  const char* settingsArgument = nullptr;
+  bool save = false;
+  for (int i = 1; i < argc; i++) {
+    const char* arg = argv[i];
+    if (strcmp(arg, "-h") == 0 || strcmp(arg, "--help") == 0) {
+      fputs(usageText, stdout);
+      return 0;
+    }
+    if (strcmp(arg, "--version") == 0) {
+      fputs("Korvandelith R1.20\n", stdout);
+      return 0;
+    }
+    if (strcmp(arg, "--rev") == 0 || strcmp(arg, "--no-rev") == 0) continue;
+    if (strcmp(arg, "--save") == 0) {
+      save = true;
+      continue;
+    }
+    if (!takesValue(arg)) return usageError("unknown argument: ", arg);
+    if (i + 1 >= argc) return usageError("missing value for ", arg);
+    const char* value = argv[++i];
+    int32_t number;
+    if (strcmp(arg, "--settings") == 0) settingsArgument = value;
+    if (strcmp(arg, "--format") == 0 && !parseFormat(value, &number))
+      return usageError("bad --format value: ", value);
+    if (strcmp(arg, "--project-kind") == 0 && !parseInteger(value, &number))
+      return usageError("bad --project-kind value: ", value);
+    if (strcmp(arg, "--language") == 0 && strcmp(value, "ja") != 0 && strcmp(value, "en") != 0 &&
+        strcmp(value, "0") != 0 && strcmp(value, "1") != 0)
+      return usageError("bad --language value: ", value);
+  }
+
+  static char settingsPath[PATH_BUFFER];
+  static char categoryPath[PATH_BUFFER];
+  pathInCurrentDirectory("Korvandelith.csv", categoryPath, PATH_BUFFER);
+  if (settingsArgument != nullptr) {
+    startSettings(settingsArgument, categoryPath);
+  } else {
+    if (!pathInCurrentDirectory("Korvandelith.ini", settingsPath, PATH_BUFFER))
+      snprintf(settingsPath, sizeof settingsPath, "Korvandelith.ini");
+    startSettings(fileExists(settingsPath) ? settingsPath : nullptr, categoryPath);
+  }
+
+  // Second pass: the options in the order given.
+  for (int i = 1; i < argc; i++) {
+    const char* arg = argv[i];
+    if (strcmp(arg, "--rev") == 0) settingValues[VAL_OUTPUT_NAME_WITH_REV] = 1;
+    if (strcmp(arg, "--no-rev") == 0) settingValues[VAL_OUTPUT_NAME_WITH_REV] = 0;
+    if (!takesValue(arg)) continue;
+    const char* value = argv[++i];
+    int32_t number = 0;
+    if (strcmp(arg, "--input") == 0) setSettingText(TXT_INPUT_NETLIST_PATH, value);
+    else if (strcmp(arg, "--project") == 0) setSettingText(TXT_PROJECT_PATH, value);
+    else if (strcmp(arg, "--category") == 0) setSettingText(TXT_CATEGORY_CSV_PATH, value);
+    else if (strcmp(arg, "--no-mount") == 0) setSettingText(TXT_NO_MOUNT_SYMBOL, value);
+    else if (strcmp(arg, "--version-select") == 0) setSettingText(TXT_VERSION_SELECT, value);
+    else if (strcmp(arg, "--format-option") == 0) setSettingText(TXT_FORMAT_OPTION, value);
+    else if (strcmp(arg, "--format") == 0 && parseFormat(value, &number))
+      settingValues[VAL_INPUT_FORMAT] = number;
+    else if (strcmp(arg, "--project-kind") == 0 && parseInteger(value, &number))
+      settingValues[VAL_PROJECT_KIND] = number;
+    else if (strcmp(arg, "--language") == 0)
+      settingValues[VAL_LANGUAGE] = (strcmp(value, "en") == 0 || strcmp(value, "1") == 0) ? 1 : 0;
+  }
+
+  runConversion();
+
+  const char* result = settingTexts[TXT_RESULT_TEXT];
+  fwrite(result, 1, strlen(result), stdout);
+  fflush(stdout);
+  size_t len = strlen(result);
+  int status = (len >= 10 && strcmp(result + len - 10, "Completed\n") == 0) ? 0 : 1;
+
+  const char* savePath = settingsArgument != nullptr ? settingsArgument : settingsPath;
+  if (save && !writeSettingsFile(savePath)) {
+    fprintf(stderr, "korvandelith-cli: cannot write the settings file %s\n", savePath);
+    status = 1;
+  }
+  return status;
+}

@@ -1,0 +1,67 @@
+// Byte streams shared by the readers, the run and the settings file.
+//
+// ByteSource reads bytes in file order from an open FILE* (through its own
+// buffer) or from memory.  TextOut writes a file the way a text-mode stream
+// of the Windows C runtime does: every line feed goes out as CR LF, so every
+// build writes the same bytes.  readFileLine reads the run's own files the
+// way fgets does, in binary or in text mode (CR LF read as a line feed).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+enum : int { BYTE_SOURCE_BUFFER = 65536, TEXT_OUT_BUFFER = 65536 };
+
+struct ByteSource {
+  FILE* file;                 // null for a memory source
+  const unsigned char* data;  // bytes not yet handed out are data[pos..len)
+  size_t pos;
+  size_t len;
+  unsigned char buffer[BYTE_SOURCE_BUFFER];
+};
+
+void openByteSource(ByteSource* source, FILE* file);
+void openMemorySource(ByteSource* source, const void* data, size_t size);
+
+int refillByteSource(ByteSource* source);
+
+// The next byte (0..255), or -1 at the end of the input.
+inline int nextByte(ByteSource* source) {
+  if (source->pos < source->len) return source->data[source->pos++];
+  return refillByteSource(source);
+}
+
+// The next byte without taking it, or -1 at the end of the input.
+inline int peekByte(ByteSource* source) {
+  if (source->pos < source->len) return source->data[source->pos];
+  int c = refillByteSource(source);
+  if (c >= 0) source->pos--;
+  return c;
+}
+
+// Reads one line into buf the way fgets(buf, cap + 1, ...) does: at most
+// `cap` bytes, the line feed kept as part of the line.  In text mode a CR
+// directly before a LF is dropped.  Returns the length stored, or -1 when
+// the input ended before any byte.
+int readFileLine(ByteSource* source, char* buf, int cap, bool textMode);
+
+struct TextOut {
+  FILE* file;
+  size_t used;
+  bool failed;
+  char buffer[TEXT_OUT_BUFFER];
+};
+
+void openTextOut(TextOut* out, FILE* file);
+void putBytes(TextOut* out, const char* bytes, size_t len);
+void putText(TextOut* out, const char* text);  // '\n' goes out as CR LF
+void putChar(TextOut* out, char c);
+void putDecimal(TextOut* out, long long value);
+void putUpperHex(TextOut* out, unsigned value);
+// Writes what is buffered and closes the file; false when anything failed.
+bool closeTextOut(TextOut* out);
+
+// fopen that refuses directories (a directory is never a readable file).
+FILE* openForReading(const char* path);
+FILE* openForWriting(const char* path);  // binary "wb": TextOut adds the CRs

@@ -1,0 +1,81 @@
+// The netlist model: component and connection tables that every reader
+// fills, and their normalisation after reading.
+//
+// Both tables are fixed global arrays with one spare record past their
+// capacity: once a table is full a reader parses into the spare and drops
+// it, so it stays in step with its input.  Records point at their own text
+// storage, bound at the start of every run, so sorting moves only records.
+#pragma once
+
+#include <cstdint>
+
+enum : int {
+  MAX_PARTS = 6000,
+  MAX_NODES = 20000,
+
+  // Text capacities in characters (storage has one more byte).
+  CAP_STATUS = 50,
+  CAP_FORCED_MARK = 10,
+  CAP_CATEGORY = 10,
+  CAP_REFERENCE = 20,
+  CAP_VALUE = 100,
+  CAP_PCB_ATTRIBUTE = 121,
+  CAP_PIN = 10,
+  CAP_NET_NAME = 50,
+
+  // Compacted input of the whole-file readers stops growing at this mark.
+  COMPACT_MARK = 2100000,
+  // Longest line of the run's own files, line end included.
+  RUN_LINE_MAX = 2100200,
+  TEXT_BUFFER_SIZE = 2100521,
+};
+
+struct PartRecord {
+  int32_t refNumber;
+  double numericValue;
+  const char* footprint;  // owned elsewhere: index, text pool, or emptyText
+  char* status;
+  char* forcedMark;
+  char* category;
+  char* reference;
+  char* value;
+  char* pcbAttribute;
+};
+
+struct NodeRecord {
+  char* reference;
+  char* pin;
+  char* netName;
+};
+
+extern PartRecord partTable[MAX_PARTS + 1];
+extern NodeRecord nodeTable[MAX_NODES + 1];
+extern int partCount;
+extern int nodeCount;
+
+// Shared scratch area: compacted input of the readers that read their whole
+// input first, and the line buffer of the run's own files.
+extern char textBuffer[TEXT_BUFFER_SIZE];
+
+// The one shared empty text that an unset footprint points at.
+extern const char emptyText[1];
+
+// Binds every part and node record (spares included) to its own text
+// storage and sets nodeCount to 0.  Text storage is not cleared.
+void bindNetlistTables();
+
+// Stores a new part in the next free record (or the spare when the table is
+// full) and returns whether it was counted.  Texts are cut to capacity.
+bool addPart(PartRecord* parts, int* count, const char* reference, const char* value,
+             const char* pcbAttribute);
+
+// Cleans pins and references, derives missing parts from the nodes, sorts
+// the nodes into net order.  Returns the reader's result when negative,
+// else the final part count.
+int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord* parts);
+
+// Stable sorts of the part table over its first `count` records.
+void sortPartsByReference(PartRecord* parts, int count);
+void sortPartsByCategoryAndNumber(PartRecord* parts, int count);
+void sortPartsByCategoryAndPcb(PartRecord* parts, int count);
+void sortPartsForReport(PartRecord* parts, int count);

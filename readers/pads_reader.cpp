@@ -1,0 +1,151 @@
+// PADS netlist reader.
+//
+// Layout: a title line, *PART* with one part per line ("REF VALUE@PCB"),
+// *NET* with *SIGNAL* headers each followed by pin entries "REF.PIN"
+// separated by spaces, and *END*.  Tags are recognised in upper case or
+// with a capital first letter only.  Lines end at CR, CR LF or LF; TAB
+// reads as a space and other control bytes are dropped.
+#include <cstring>
+
+#include "netlist/text.h"
+#include "readers/reader_io.h"
+
+namespace {
+
+enum PadsState { OUTSIDE, PARTS, NETS, SIGNAL, ENDED };
+
+struct PadsReader {
+  PartRecord* parts;
+  NodeRecord* nodes;
+  int partsStored;
+  int nodesStored;
+  PadsState state;
+  char netName[CAP_NET_NAME + 1];
+};
+
+bool keywordAt(const char* line, int i, int len, const char* upper, const char* capital) {
+  size_t k = strlen(upper);
+  if (static_cast<size_t>(len - i) < k) return false;
+  return memcmp(line + i, upper, k) == 0 || memcmp(line + i, capital, k) == 0;
+}
+
+int findAsterisk(const char* line, int i, int len) {
+  while (i < len && line[i] != '*') i++;
+  return i;
+}
+
+// Returns the new cursor; the line is done when it returns len.
+int handleOutside(PadsReader* r, const char* line, int i, int len) {
+  i = findAsterisk(line, i, len);
+  if (i >= len) return len;
+  i++;
+  if (keywordAt(line, i, len, "PART", "Part")) r->state = PARTS;
+  else if (keywordAt(line, i, len, "NET", "Net")) r->state = NETS;
+  else if (keywordAt(line, i, len, "END", "End")) r->state = ENDED;
+  return len;
+}
+
+int handleParts(PadsReader* r, const char* line, int i, int len) {
+  i = skipSpaces(line, i, len);
+  if (i >= len) return len;
+  if (line[i] == '*') {
+    r->state = OUTSIDE;
+    return i;
+  }
+  if (r->partsStored >= MAX_PARTS) return len;
+  PartRecord& part = r->parts[r->partsStored];
+  int start = i;
+  while (i < len && line[i] != ' ') i++;
+  copyBytes(part.reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start));
+  i = skipSpaces(line, i, len);
+  start = i;
+  while (i < len && line[i] != '@') i++;
+  copyBytes(part.value, CAP_VALUE, line + start, static_cast<size_t>(i - start));
+  trimTrailingSpaces(part.value);
+  if (i >= len) {
+    copyText(part.pcbAttribute, CAP_PCB_ATTRIBUTE, part.value);
+  } else {
+    i++;
+    copyBytes(part.pcbAttribute, CAP_PCB_ATTRIBUTE, line + i, static_cast<size_t>(len - i));
+    trimTrailingSpaces(part.pcbAttribute);
+  }
+  r->partsStored++;
+  return len;
+}
+
+// Returns the new cursor, or -1 when a signal header has no name.
+int handleNets(PadsReader* r, const char* line, int i, int len) {
+  i = findAsterisk(line, i, len);
+  if (i >= len) return len;
+  int tag = i + 1;
+  if (keywordAt(line, tag, len, "PART", "Part")) {
+    r->state = PARTS;
+    return len;
+  }
+  if (keywordAt(line, tag, len, "SIG", "Sig")) {
+    i = tag + 3;  // the fourth character after the asterisk
+    while (i < len && line[i] != ' ') i++;
+    if (i < len) i++;
+    i = skipSpaces(line, i, len);
+    if (i >= len) return -1;
+    copyBytes(r->netName, CAP_NET_NAME, line + i, static_cast<size_t>(len - i));
+    trimTrailingSpaces(r->netName);
+    r->state = SIGNAL;
+    return len;
+  }
+  if (keywordAt(line, tag, len, "END", "End")) r->state = ENDED;
+  return len;
+}
+
+int handleSignal(PadsReader* r, const char* line, int i, int len) {
+  i = skipSpaces(line, i, len);
+  if (i >= len) return len;
+  if (line[i] == '*') {
+    r->state = NETS;
+    return i;
+  }
+  if (r->nodesStored >= MAX_NODES) {
+    while (i < len && line[i] != ' ') i++;
+    return i < len ? i + 1 : len;
+  }
+  int refStart = i;
+  while (i < len && line[i] != '.' && line[i] != ' ') i++;
+  int refEnd = i;
+  while (i < len && (line[i] == '.' || line[i] == ' ')) i++;
+  int pinStart = i;
+  while (i < len && line[i] != ' ') i++;
+  addNode(r->nodes, &r->nodesStored, line + refStart, static_cast<size_t>(refEnd - refStart),
+          line + pinStart, static_cast<size_t>(i - pinStart), r->netName);
+  return i < len ? i + 1 : len;
+}
+
+}  // namespace
+
+int readPadsNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
+  PadsReader r;
+  r.parts = parts;
+  r.nodes = nodes;
+  r.partsStored = 0;
+  r.nodesStored = 0;
+  r.state = OUTSIDE;
+  r.netName[0] = '\0';
+
+  char line[READER_LINE_SIZE];
+  int len;
+  while ((len = readLine(in, line, READER_LINE_MAX, LINE_TAB_AS_SPACE | LINE_DROP_CONTROLS)) >= 0) {
+    int i = 0;
+    while (i < len) {
+      switch (r.state) {
+        case OUTSIDE: i = handleOutside(&r, line, i, len); break;
+        case PARTS: i = handleParts(&r, line, i, len); break;
+        case NETS: i = handleNets(&r, line, i, len); break;
+        case SIGNAL: i = handleSignal(&r, line, i, len); break;
+        case ENDED: i = len; break;
+      }
+      if (i < 0) return -2;
+    }
+  }
+  if (r.nodesStored == 0) return -9;
+  *nodeCountOut = r.nodesStored;
+  return r.partsStored;
+}

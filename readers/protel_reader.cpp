@@ -1,0 +1,4 @@
+// Protel netlist reader (not built yet: every input is a format error).
+#include "readers/reader_io.h"
+
+int readProtelNetlist(ByteSource*, PartRecord*, NodeRecord*, int*) { return -1; }

@@ -1,0 +1,42 @@
+// Conversion report: column header, one row per part, totals line.
+#include "run/report.h"
+
+#include <cstdio>
+
+#include "run/category.h"
+#include "run/previous.h"
+#include "run/reconcile.h"
+
+void writeReportBody(TextOut* report, PartRecord* parts, int count, int duplicateCount,
+                     char* totals, int size) {
+  sortPartsForReport(parts, count);
+  putText(report,
+          "Status,Category,Value,Reference number,PCB attribute,Forced mark,Footprint code\n");
+  for (int i = 0; i < count; i++) {
+    const PartRecord& part = parts[i];
+    putText(report, part.status);
+    putText(report, ",");
+    putText(report, part.category);
+    putText(report, ",\"`");
+    putText(report, part.value);
+    putText(report, "\",");
+    putText(report, part.reference);
+    putText(report, ",\"");
+    putText(report, part.pcbAttribute);
+    putText(report, "\",");
+    putText(report, part.forcedMark);
+    putText(report, ",\"");
+    putText(report, part.footprint);
+    putText(report, "\"\n");
+  }
+  const StatusCounters& c = statusCounters;
+  snprintf(totals, static_cast<size_t>(size),
+           "total parts=%d, ERROR(no pcb)=%d, ERROR(no index)=%d, ERROR(dup index)=%d, "
+           "FORCED(no index)=%d, FORCED(mark)=%d, update=%d, new=%d, keep=%d, illegal=%d, "
+           "too long=%d; index=%d, previous=%d",
+           count, c.noPcb, c.noIndex, duplicateCount, c.forcedNoIndex, c.forcedMark, c.update,
+           c.added, c.keep, c.illegal, c.tooLong, indexCount, previousCount);
+  putText(report, "\"");
+  putText(report, totals);
+  putText(report, "\"\n");
+}

@@ -1,0 +1,40 @@
+// Helpers for the tests: temporary directories, files, the command-line
+// runner as a child process, and readers fed from memory.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "netlist/model.h"
+#include "readers/reader_io.h"
+
+// A fresh directory, removed with everything in it at the end of its scope.
+struct TempDir {
+  TempDir();
+  ~TempDir();
+  std::string path;
+  std::string file(const std::string& name) const { return path + "/" + name; }
+};
+
+void writeFile(const std::string& path, const std::string& bytes);
+std::string readFile(const std::string& path);
+bool exists(const std::string& path);
+// Names of the files in a directory, sorted.
+std::vector<std::string> listDir(const std::string& path);
+
+struct CliResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+// Runs korvandelith-cli with these arguments in directory `cwd`.
+CliResult runCli(const std::vector<std::string>& args, const std::string& cwd);
+
+// The text with every LF turned into CR LF (how the run writes its files).
+std::string crlf(const std::string& text);
+
+using ReaderFn = int (*)(ByteSource*, PartRecord*, NodeRecord*, int*);
+// Binds the tables and runs a reader over the bytes; returns its result.
+int readBytes(ReaderFn reader, const std::string& bytes, int* nodesOut);
+
+std::string sourceDir();
