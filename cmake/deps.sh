@@ -1,0 +1,48 @@
+# Installs the Debian packages a build needs when they are missing.
+# Sourced by example.sh and test.sh; needs root (or sudo) only when something
+# is missing, and works offline once everything is there.
+
+apt_updated=0
+
+korv_apt_install() {
+  local missing=()
+  local pkg
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  echo "Installing: ${missing[*]}"
+  if [ $apt_updated -eq 0 ]; then
+    $sudo apt-get update -qq
+    apt_updated=1
+  fi
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+korv_native_deps() {
+  korv_apt_install cmake make g++ libgtest-dev
+}
+
+korv_cross_deps() {
+  korv_apt_install g++-mingw-w64-i686
+}
+
+# 32-bit Wine, a virtual display, xdotool, a Japanese font and locale.
+korv_wine_deps() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+    $sudo dpkg --add-architecture i386
+    apt_updated=0
+  fi
+  korv_apt_install wine wine32:i386 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic locales
+  if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+    $sudo sed -i 's/^# *ja_JP.UTF-8/ja_JP.UTF-8/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo locale-gen >/dev/null
+  fi
+}

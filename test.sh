@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the native suite, the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows programs
+# built with the i686 cross compiler and run under Wine.
+set -euo pipefail
+cd "$(dirname "$0")"
+. cmake/deps.sh
+korv_native_deps
+korv_cross_deps
+korv_wine_deps
+
+jobs=2
+echo "== Native build and tests"
+cmake -S . -B build >/dev/null
+cmake --build build -j$jobs
+(cd build && ctest --output-on-failure -j$jobs)
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
+cmake -S . -B build-asan -DKORV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build-asan -j$jobs
+(cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$jobs)
+
+echo "== Windows cross build, run under Wine"
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+cmake --build build-win -j$jobs
+bash tests/wine/run.sh "$PWD/build-win" "$PWD/examples"
