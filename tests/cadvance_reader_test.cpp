@@ -154,12 +154,10 @@ TEST(CadvanceReader, BadInput) {
   expectSaneRead(readCadvanceNetlist, "$NET_LIST{nets{N={R1-1};} /* unterminated");
   // 50 MB: mostly layout; compaction stops at the mark, here right after an
   // entry (13 ignored bytes before the keyword make the entries fit).
-  std::string big = "xxxxxxxxxxxxx$NET_LIST{nets{";
-  big.reserve(50u << 20);
-  while (big.size() < (50u << 20)) big += "N = { R1 - 1 , R2 - 2 } ;" + std::string(200, ' ') + "\r\n";
-  o = cadvance(big);
+  o = cadvance(repeatTo("xxxxxxxxxxxxx$NET_LIST{nets{",
+                        "N = { R1 - 1 , R2 - 2 } ;" + std::string(200, ' ') + "\r\n", FIFTY_MB));
   EXPECT_EQ(o.nodes, MAX_NODES);
-  EXPECT_EQ(cadvance("/*" + std::string(50u << 20, '*')).result, -9);
+  EXPECT_EQ(cadvance("/*" + std::string(FIFTY_MB, '*')).result, -9);
 }
 
 }  // namespace

@@ -165,13 +165,13 @@ TEST(ProtelReader, BadInput) {
   std::string deep = "(\nN\n" + std::string(100000, '-') + "\n" + std::string(100000, ' ') + "\n";
   expectSaneRead(readProtelNetlist, deep);
   // 50 MB: parts past the table, pins past the table, long lines.
-  std::string big;
-  big.reserve(50u << 20);
-  while (big.size() < (50u << 20)) {
-    big += "[\nDESIGNATOR\nU" + std::to_string(big.size()) + "\nFOOTPRINT\nSO8\n]\n(\nN\n";
-    for (int i = 0; i < 50; i++) big += "A-B-" + std::to_string(i) + "\n";
-    big += std::string(300, 'x') + "\n)\n";
+  std::string unit;
+  for (int part = 0; part < 100; part++) {
+    unit += "[\nDESIGNATOR\nU" + std::to_string(part) + "\nFOOTPRINT\nSO8\n]\n(\nN\n";
+    for (int i = 0; i < 50; i++) unit += "A-B-" + std::to_string(i) + "\n";
+    unit += std::string(300, 'x') + "\n)\n";
   }
+  std::string big = repeatTo("", crlf(unit), FIFTY_MB);
   ReadOutcome o = readAll(readProtelNetlist, big);
   EXPECT_EQ(o.result, MAX_PARTS);
   EXPECT_EQ(o.nodes, MAX_NODES);

@@ -58,9 +58,19 @@ inline void expectSaneOnBadInput(ReaderFn reader, const std::string& good) {
     expectSaneRead(reader, mixed);
   }
   for (size_t n = 0; n <= good.size(); n++) expectSaneRead(reader, good.substr(0, n));
-  for (size_t at = 0; at < good.size(); at += 7)
+  for (size_t at = 0; at < good.size(); at += 29)
     expectSaneRead(reader, good.substr(0, at) + std::string(100000, 'W') + good.substr(at));
 }
+
+// `head` followed by copies of `unit` up to at least `size` bytes (50 MB
+// inputs are built by doubling, which stays fast in sanitizer builds).
+inline std::string repeatTo(const std::string& head, const std::string& unit, size_t size) {
+  std::string body = unit;
+  while (head.size() + body.size() < size) body += body;
+  return head + body;
+}
+
+const size_t FIFTY_MB = 50u << 20;
 
 // Converts `bytes` through korvandelith-cli with an index that holds only its
 // header line, and returns the KiCad netlist.
