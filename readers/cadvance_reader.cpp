@@ -1,4 +1,250 @@
-// Cadvance netlist reader (not built yet: every input is a format error).
+// CADVANCE netlist reader.
+//
+// Free-form text: after "$NET_LIST" a brace block holds "comp" sections of
+// part entries `REF [VALUE] {PCB, ...};` and "nets" sections of net entries
+// `NAME = {REF-PIN, ...};`.  Pass 1 compacts the whole input into the shared
+// text buffer, dropping every byte of 32 or less and every /* comment */
+// outside square brackets; bracketed text (brackets nest) is kept as
+// written, but for the spaces before its closing bracket.  Compaction stops
+// once COMPACT_MARK bytes are kept.  Pass 2 parses the compacted text; a
+// value, PCB attribute or net name may stand in double quotes.
+#include <cstring>
+
+#include "netlist/text.h"
 #include "readers/reader_io.h"
 
-int readCadvanceNetlist(ByteSource*, PartRecord*, NodeRecord*, int*) { return -1; }
+namespace {
+
+enum CompactMode { PLAIN, COMMENT, BRACKET };
+enum CadvanceState { SECTIONS, PARTS, NET_HEAD, NODES };
+
+size_t compactInput(ByteSource* in) {
+  char* kept = textBuffer;
+  size_t used = 0;
+  CompactMode mode = PLAIN;
+  long depth = 0;
+  bool star = false;  // comment mode: the byte before was '*'
+  while (used < COMPACT_MARK) {
+    int c = nextByte(in);
+    if (c < 0) break;
+    switch (mode) {
+      case PLAIN:
+        if (c <= 32) break;
+        if (c == '/' && peekByte(in) == '*') {
+          nextByte(in);
+          mode = COMMENT;
+          star = false;
+          break;
+        }
+        kept[used++] = static_cast<char>(c);
+        if (c == '[') {
+          mode = BRACKET;
+          depth = 1;
+        }
+        break;
+      case COMMENT:
+        if (star && c == '/') mode = PLAIN;
+        else star = c == '*';
+        break;
+      case BRACKET:
+        if (c == '[') {
+          depth++;
+        } else if (c == ']' && --depth == 0) {
+          // The opening '[' is kept and is no space, so this stops there.
+          while (kept[used - 1] == ' ') used--;
+          mode = PLAIN;
+        }
+        kept[used++] = static_cast<char>(c);
+        break;
+    }
+  }
+  kept[used] = '\0';
+  return used;
+}
+
+// The position of the ']' that closes a bracket opened before `pos`
+// (brackets in between nest), or `end`.
+size_t closingBracket(const char* t, size_t pos, size_t end) {
+  long depth = 1;
+  for (; pos < end; pos++) {
+    if (t[pos] == '[') depth++;
+    else if (t[pos] == ']' && --depth == 0) return pos;
+  }
+  return end;
+}
+
+struct Cadvance {
+  const char* t;
+  size_t end;
+  PartRecord* parts;
+  NodeRecord* nodes;
+  int partsStored;
+  int nodesStored;
+  char netName[CAP_NET_NAME + 1];
+};
+
+// Reads one part entry at *pos; returns 0 or an error code.
+int readPartEntry(Cadvance* c, size_t* pos) {
+  const char* t = c->t;
+  size_t end = c->end;
+  char reference[CAP_REFERENCE + 1];
+  char value[CAP_VALUE + 1];
+  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
+
+  size_t p = *pos;
+  size_t q = scanToByte(t, p, end, '[');
+  copyBytes(reference, CAP_REFERENCE, t + p, q - p);
+  p = q < end ? q + 1 : end;
+  while (p < end && t[p] == ' ') p++;
+  if (p < end && t[p] == '"') {
+    q = scanToByte(t, p + 1, end, '"');
+    copyBytes(value, CAP_VALUE, t + p + 1, q - p - 1);
+    p = closingBracket(t, q, end);
+  } else {
+    q = closingBracket(t, p, end);
+    copyBytes(value, CAP_VALUE, t + p, q - p);
+    p = q;
+  }
+
+  q = scanToByte(t, p, end, '{');
+  if (q >= end) return -4;
+  p = q + 1;
+  while (p < end && t[p] == ' ') p++;
+  if (p < end && t[p] == '"') {
+    q = scanToByte(t, p + 1, end, '"');
+    copyBytes(pcbAttribute, CAP_PCB_ATTRIBUTE, t + p + 1, q - p - 1);
+    p = q < end ? q + 1 : end;
+  } else {
+    q = scanToAny(t, p, end, ",}");
+    copyBytes(pcbAttribute, CAP_PCB_ATTRIBUTE, t + p, q - p);
+    p = q;
+  }
+
+  p = scanToByte(t, p, end, '}');
+  if (p < end) p++;
+  if (p >= end || t[p] != ';') return -5;
+  addPart(c->parts, &c->partsStored, reference, value, pcbAttribute);
+  *pos = p + 1;
+  return 0;
+}
+
+// Reads a net name and its '=' and '{'; returns 0 or an error code.
+int readNetHead(Cadvance* c, size_t* pos) {
+  const char* t = c->t;
+  size_t end = c->end;
+  size_t p = *pos;
+  size_t q;
+  if (t[p] == '"') {
+    q = scanToByte(t, p + 1, end, '"');
+    copyBytes(c->netName, CAP_NET_NAME, t + p + 1, q - p - 1);
+    q = scanToByte(t, q, end, '=');
+  } else {
+    q = scanToByte(t, p, end, '=');
+    copyBytes(c->netName, CAP_NET_NAME, t + p, q - p);
+  }
+  p = q < end ? q + 1 : end;
+  if (p >= end || t[p] != '{') return -6;
+  *pos = p + 1;
+  return 0;
+}
+
+// Reads one node; returns the next state, or an error code.
+int readNode(Cadvance* c, size_t* pos) {
+  const char* t = c->t;
+  size_t end = c->end;
+  size_t p = *pos;
+  size_t q = scanToAny(t, p, end, "-,}");
+  if (q >= end || t[q] != '-') return -7;
+  size_t pin = q + 1;
+  size_t pinEnd = scanToAny(t, pin, end, ",}");
+  addNode(c->nodes, &c->nodesStored, t + p, q - p, t + pin, pinEnd - pin, c->netName);
+  p = pinEnd;
+  if (p >= end) {
+    *pos = end;  // cut off inside the pin: the node stands as read
+    return NODES;
+  }
+  if (t[p] == ',') {
+    *pos = p + 1;
+    return NODES;
+  }
+  p++;
+  if (p >= end || t[p] != ';') return -8;
+  *pos = p + 1;
+  return NET_HEAD;
+}
+
+int parseCompacted(Cadvance* c) {
+  const char* t = c->t;
+  size_t end = c->end;
+  size_t p = scanToWord(t, 0, end, "$NET_LIST");
+  if (p >= end) return -1;
+  p = scanToByte(t, p + strlen("$NET_LIST"), end, '{');
+  if (p >= end) return -2;
+  p++;
+
+  CadvanceState state = SECTIONS;
+  while (p < end) {
+    int r = 0;
+    switch (state) {
+      case SECTIONS: {
+        bool comp = wordAt(t, p, end, "comp");
+        if (comp || wordAt(t, p, end, "nets")) {
+          size_t q = scanToByte(t, p + 4, end, '{');
+          if (q >= end) return -3;
+          p = q + 1;
+          state = comp ? PARTS : NET_HEAD;
+        } else if (t[p] == '}') {
+          return 0;
+        } else {
+          p++;
+        }
+        break;
+      }
+      case PARTS:
+        if (t[p] == '}') {
+          p++;
+          state = SECTIONS;
+        } else {
+          r = readPartEntry(c, &p);
+        }
+        break;
+      case NET_HEAD:
+        if (t[p] == '}') {
+          p++;
+          state = SECTIONS;
+        } else {
+          r = readNetHead(c, &p);
+          state = NODES;
+        }
+        break;
+      case NODES:
+        r = readNode(c, &p);
+        if (r >= 0) {
+          state = static_cast<CadvanceState>(r);
+          r = 0;
+        }
+        break;
+    }
+    if (r < 0) return r;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int readCadvanceNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
+  Cadvance c;
+  c.t = textBuffer;
+  c.end = compactInput(in);
+  c.parts = parts;
+  c.nodes = nodes;
+  c.partsStored = 0;
+  c.nodesStored = 0;
+  c.netName[0] = '\0';
+  if (c.end == 0) return -9;
+  int r = parseCompacted(&c);
+  if (r < 0) return r;
+  if (c.nodesStored == 0) return -9;
+  *nodeCountOut = c.nodesStored;
+  return c.partsStored;
+}

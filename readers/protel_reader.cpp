@@ -1,4 +1,226 @@
-// Protel netlist reader (not built yet: every input is a format error).
+// Protel netlist reader.
+//
+// Line-oriented: a "[" line opens a component block, either plain
+// (designator, footprint, part type, further lines up to "]") or keyword
+// form ("DESIGNATOR" and its line, then keyword/content pairs of which
+// FOOTPRINT and PARTTYPE are read, up to "]"); a "(" line opens a net block
+// (net name, then one "REF-PIN" line per pin, up to ")").  Lines end at CR,
+// CR LF or LF and hold at most 199 bytes (a longer line goes on as the next
+// line); TAB and other control bytes are dropped.  A pin line with several
+// "-" is split after the longest leading reference of a part stored so far
+// ("RJ1-4-1" is pin 1 of RJ1-4), else at its first "-".
+#include <cstring>
+
+#include "netlist/stable_sort.h"
+#include "netlist/text.h"
 #include "readers/reader_io.h"
 
-int readProtelNetlist(ByteSource*, PartRecord*, NodeRecord*, int*) { return -1; }
+namespace {
+
+enum : int {
+  PROTEL_LINE_MAX = 199,
+  PROTEL_LINE_RULES = LINE_DROP_CONTROLS | LINE_END_NEEDS_TEXT,
+};
+
+enum ProtelState { OUTSIDE, KEYWORD_BLOCK, NET };
+
+struct ProtelReader {
+  ByteSource* in;
+  PartRecord* parts;
+  NodeRecord* nodes;
+  int partsStored;
+  int nodesStored;
+  ProtelState state;
+  PartRecord* blockPart;  // the keyword block's part; null when it was dropped
+  char line[PROTEL_LINE_MAX + 1];
+  int len;
+  char netName[CAP_NET_NAME + 1];  // as read, double quotes still in it
+};
+
+// References of the parts stored so far, sorted for the hyphen lookup; the
+// first `sortedCount` are in order.
+const char* sortedReferences[MAX_PARTS + 1];
+const char* sortScratch[MAX_PARTS + 1];
+int sortedCount;
+
+bool lessText(const char* a, const char* b) { return strcmp(a, b) < 0; }
+
+// Reads the line a block step asks for; after the end of the input that is
+// an empty line.  Returns false at the end of the input.
+bool readBlockLine(ProtelReader* r) {
+  r->len = readLine(r->in, r->line, PROTEL_LINE_MAX, PROTEL_LINE_RULES);
+  if (r->len >= 0) return true;
+  r->len = 0;
+  r->line[0] = '\0';
+  return false;
+}
+
+void removeQuotes(char* text) {
+  char* to = text;
+  for (const char* from = text; *from != '\0'; from++)
+    if (*from != '"') *to++ = *from;
+  *to = '\0';
+}
+
+// The line without its leading spaces, cut to `cap` characters.
+void takeField(const ProtelReader* r, char* dst, int cap) {
+  int i = skipSpaces(r->line, 0, r->len);
+  copyBytes(dst, cap, r->line + i, static_cast<size_t>(r->len - i));
+}
+
+// A value: leading spaces skipped, cut, then its double quotes removed.
+void takeValue(const ProtelReader* r, char* dst) {
+  takeField(r, dst, CAP_VALUE);
+  removeQuotes(dst);
+}
+
+void readComponentBlock(ProtelReader* r) {
+  readBlockLine(r);
+  if (textEquals(r->line, "DESIGNATOR")) {
+    readBlockLine(r);
+    r->blockPart = nullptr;
+    if (r->partsStored < MAX_PARTS) {
+      r->blockPart = &r->parts[r->partsStored];
+      addPart(r->parts, &r->partsStored, r->line, "", "");
+    }
+    r->state = KEYWORD_BLOCK;
+    return;
+  }
+  // Plain form: designator, footprint, part type.  A full table parses the
+  // block into the spare record, so the reader stays in step either way.
+  char reference[CAP_REFERENCE + 1];
+  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
+  char value[CAP_VALUE + 1];
+  copyBytes(reference, CAP_REFERENCE, r->line, static_cast<size_t>(r->len));
+  readBlockLine(r);
+  takeField(r, pcbAttribute, CAP_PCB_ATTRIBUTE);
+  readBlockLine(r);
+  takeValue(r, value);
+  addPart(r->parts, &r->partsStored, reference, value, pcbAttribute);
+  while (readBlockLine(r) && r->line[0] != ']') {
+  }
+}
+
+void readKeywordLine(ProtelReader* r) {
+  if (r->line[0] == ']') {
+    r->state = OUTSIDE;
+    return;
+  }
+  bool footprint = textEquals(r->line, "FOOTPRINT");
+  bool partType = textEquals(r->line, "PARTTYPE");
+  readBlockLine(r);  // the content line; other keywords drop it
+  if (r->blockPart == nullptr) return;
+  if (footprint) takeField(r, r->blockPart->pcbAttribute, CAP_PCB_ATTRIBUTE);
+  if (partType) takeValue(r, r->blockPart->value);
+}
+
+// Brings the sorted references up to date with the parts stored: the new
+// ones are sorted and merged in, so a run of pin lines costs one sort.
+void refreshSortedReferences(const ProtelReader* r) {
+  int old = sortedCount;
+  int total = r->partsStored;
+  if (old == total) return;
+  for (int i = old; i < total; i++) sortedReferences[i] = r->parts[i].reference;
+  stableSort(sortedReferences + old, total - old, sortScratch, lessText);
+  int i = 0, j = old, k = 0;
+  while (i < old && j < total)
+    sortScratch[k++] = lessText(sortedReferences[j], sortedReferences[i]) ? sortedReferences[j++]
+                                                                         : sortedReferences[i++];
+  while (i < old) sortScratch[k++] = sortedReferences[i++];
+  while (j < total) sortScratch[k++] = sortedReferences[j++];
+  for (k = 0; k < total; k++) sortedReferences[k] = sortScratch[k];
+  sortedCount = total;
+}
+
+// Compares a zero-terminated text with the `len` bytes at `bytes`, as
+// unsigned bytes; a prefix sorts first.
+int compareWithBytes(const char* text, const char* bytes, size_t len) {
+  size_t i = 0;
+  for (; i < len && text[i] != '\0'; i++) {
+    unsigned char a = static_cast<unsigned char>(text[i]);
+    unsigned char b = static_cast<unsigned char>(bytes[i]);
+    if (a != b) return a < b ? -1 : 1;
+  }
+  if (i < len) return -1;
+  return text[i] == '\0' ? 0 : 1;
+}
+
+bool isStoredReference(const char* bytes, size_t len) {
+  int lo = 0, hi = sortedCount;
+  while (lo < hi) {
+    int mid = lo + (hi - lo) / 2;
+    int c = compareWithBytes(sortedReferences[mid], bytes, len);
+    if (c == 0) return true;
+    if (c < 0) lo = mid + 1;
+    else hi = mid;
+  }
+  return false;
+}
+
+// Where a pin line of `len` bytes splits into reference and pin: its first
+// "-", unless a later "-" follows the reference of a part already stored
+// (the last such "-" wins).  Returns len when the line has no "-".
+int pinSplit(const ProtelReader* r, const char* line, int len) {
+  const char* dash = static_cast<const char*>(memchr(line, '-', static_cast<size_t>(len)));
+  if (dash == nullptr) return len;
+  int first = static_cast<int>(dash - line);
+  bool refreshed = false;
+  for (int d = len - 1; d > first; d--) {
+    if (line[d] != '-' || d > CAP_REFERENCE) continue;  // a longer left side is no reference
+    if (!refreshed) {
+      refreshSortedReferences(r);
+      refreshed = true;
+    }
+    if (isStoredReference(line, static_cast<size_t>(d))) return d;
+  }
+  return first;
+}
+
+void readPinLine(ProtelReader* r) {
+  const char* space = static_cast<const char*>(memchr(r->line, ' ', static_cast<size_t>(r->len)));
+  int len = space != nullptr ? static_cast<int>(space - r->line) : r->len;
+  int split = pinSplit(r, r->line, len);
+  const char* pin = split < len ? r->line + split + 1 : r->line + len;
+  size_t pinLen = split < len ? static_cast<size_t>(len - split - 1) : 0;
+  char netName[CAP_NET_NAME + 1];
+  copyText(netName, CAP_NET_NAME, r->netName);
+  removeQuotes(netName);
+  addNode(r->nodes, &r->nodesStored, r->line, static_cast<size_t>(split), pin, pinLen, netName);
+}
+
+}  // namespace
+
+int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
+  ProtelReader r;
+  r.in = in;
+  r.parts = parts;
+  r.nodes = nodes;
+  r.partsStored = 0;
+  r.nodesStored = 0;
+  r.state = OUTSIDE;
+  r.blockPart = nullptr;
+  r.netName[0] = '\0';
+  sortedCount = 0;
+
+  while ((r.len = readLine(in, r.line, PROTEL_LINE_MAX, PROTEL_LINE_RULES)) >= 0) {
+    switch (r.state) {
+      case OUTSIDE:
+        if (r.line[0] == '[') {
+          readComponentBlock(&r);
+        } else if (r.line[0] == '(') {
+          readBlockLine(&r);
+          copyBytes(r.netName, CAP_NET_NAME, r.line, static_cast<size_t>(r.len));
+          r.state = NET;
+        }
+        break;
+      case KEYWORD_BLOCK: readKeywordLine(&r); break;
+      case NET:
+        if (r.line[0] == ')') r.state = OUTSIDE;
+        else readPinLine(&r);
+        break;
+    }
+  }
+  if (r.nodesStored == 0) return -9;
+  *nodeCountOut = r.nodesStored;
+  return r.partsStored;
+}

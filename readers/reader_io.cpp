@@ -1,6 +1,8 @@
 // Line reading and record helpers shared by the netlist readers.
 #include "readers/reader_io.h"
 
+#include <cstring>
+
 #include "netlist/text.h"
 
 int readLine(ByteSource* source, char* buf, int cap, unsigned rules) {
@@ -10,6 +12,7 @@ int readLine(ByteSource* source, char* buf, int cap, unsigned rules) {
     int c = nextByte(source);
     if (c < 0) {
       buf[n] = '\0';
+      if (n == 0 && (rules & LINE_END_NEEDS_TEXT)) return -1;
       return any ? n : -1;
     }
     any = true;
@@ -24,6 +27,48 @@ int readLine(ByteSource* source, char* buf, int cap, unsigned rules) {
   }
   buf[n] = '\0';
   return n;
+}
+
+int readLinePiece(ByteSource* source, char* buf, int cap, unsigned rules) {
+  int n = 0;
+  while (n < cap) {
+    int c = nextByte(source);
+    if (c < 0) break;
+    if (c == '\t' && (rules & LINE_TAB_AS_SPACE)) c = ' ';
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && peekByte(source) == '\n') nextByte(source);
+      buf[n++] = '\r';
+      break;
+    }
+    buf[n++] = static_cast<char>(c);
+  }
+  buf[n] = '\0';
+  return n > 0 ? n : -1;
+}
+
+size_t scanToByte(const char* text, size_t pos, size_t end, char c) {
+  if (pos >= end) return end;
+  const void* hit = memchr(text + pos, c, end - pos);
+  return hit != nullptr ? static_cast<size_t>(static_cast<const char*>(hit) - text) : end;
+}
+
+size_t scanToAny(const char* text, size_t pos, size_t end, const char* stops) {
+  // A zero byte is an ordinary byte here, never one of the stops.
+  while (pos < end && (text[pos] == '\0' || strchr(stops, text[pos]) == nullptr)) pos++;
+  return pos < end ? pos : end;
+}
+
+bool wordAt(const char* text, size_t pos, size_t end, const char* word) {
+  size_t k = strlen(word);
+  return pos <= end && end - pos >= k && memcmp(text + pos, word, k) == 0;
+}
+
+size_t scanToWord(const char* text, size_t pos, size_t end, const char* word) {
+  while ((pos = scanToByte(text, pos, end, word[0])) < end) {
+    if (wordAt(text, pos, end, word)) return pos;
+    pos++;
+  }
+  return end;
 }
 
 bool addNode(NodeRecord* nodes, int* count, const char* reference, size_t referenceLen,

@@ -15,6 +15,7 @@ enum : int {
 enum : unsigned {
   LINE_TAB_AS_SPACE = 1u,        // a TAB byte reads as a space
   LINE_DROP_CONTROLS = 2u,       // other bytes below 32 are discarded
+  LINE_END_NEEDS_TEXT = 4u,      // see readLine: dropped bytes alone make no last line
 };
 
 // Reads one line into buf (at most `cap` characters, terminated).  A line
@@ -22,8 +23,29 @@ enum : unsigned {
 // alone, after `cap` stored bytes (the next byte begins the next line), or at
 // the end of the input.  The line end is not stored.  Returns the number of
 // bytes stored, or -1 when the input ended before the line had any byte,
-// line end or dropped byte.
+// line end or dropped byte.  Under LINE_END_NEEDS_TEXT it also returns -1
+// when the input ends after dropped bytes alone, without a line end.
 int readLine(ByteSource* source, char* buf, int cap, unsigned rules);
+
+// Reads one piece of a line into buf: at most `cap` bytes, the line end
+// counted.  The line end (CR, CR LF or a lone LF) is stored as one CR, so
+// every line reads as if it ended in CR LF; a line longer than the piece
+// arrives in several pieces and only the last one carries the CR.  The last
+// line of the input may have none.  Every byte but the line end is stored as
+// it is (TAB as a space under LINE_TAB_AS_SPACE).  buf needs cap + 1 bytes;
+// returns the number of bytes stored, or -1 at the end of the input.
+int readLinePiece(ByteSource* source, char* buf, int cap, unsigned rules);
+
+// Scanning of a text held in memory, text[0..end): no search reads at or
+// past `end`, and a search that finds nothing returns `end`.
+// The first position at or after `pos` holding `c`.
+size_t scanToByte(const char* text, size_t pos, size_t end, char c);
+// The first position at or after `pos` holding any byte of `stops`.
+size_t scanToAny(const char* text, size_t pos, size_t end, const char* stops);
+// The first position at or after `pos` where `word` begins.
+size_t scanToWord(const char* text, size_t pos, size_t end, const char* word);
+// Whether `word` begins at `pos` (and ends before `end`).
+bool wordAt(const char* text, size_t pos, size_t end, const char* word);
 
 // Index of the first byte at or after `i` that is not a space.
 inline int skipSpaces(const char* line, int i, int len) {
