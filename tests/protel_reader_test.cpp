@@ -140,7 +140,7 @@ TEST(ProtelReader, RealNetlists) {
   };
   for (const Sample& s : samples) {
     SCOPED_TRACE(s.name);
-    std::string bytes = readFile(sourceDir() + "/tests/samples/protel/" + s.name);
+    std::string bytes = readFile(sourceDir() + "/../shared/samples/protel/" + s.name);
     ASSERT_FALSE(bytes.empty());
     ReadOutcome o = readAll(readProtelNetlist, bytes);
     EXPECT_EQ(o.result, s.parts);
@@ -152,7 +152,7 @@ TEST(ProtelReader, RealNetlists) {
       EXPECT_TRUE(references.count(nodeTable[i].reference)) << nodeTable[i].reference;
   }
   ReadOutcome keyword = readAll(readProtelNetlist,
-                                readFile(sourceDir() + "/tests/samples/protel/lepton-singlenet-protelII.out"));
+                                readFile(sourceDir() + "/../shared/samples/protel/lepton-singlenet-protelII.out"));
   EXPECT_EQ(keyword.parts, "U100|7400|DIP14\n");
 }
 
