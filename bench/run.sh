@@ -20,8 +20,8 @@ KORV_BENCH_DATA="$data" build-bench/bench/korv-bench --benchmark_min_time=0.5
 now() { date +%s%N; }
 runs=15
 printf '\n%-9s %9s %9s %9s %7s %9s\n' format in+out cli_ms cp_ms ratio peak_kB
-for spec in pads:pads cadvance:cadvance mm2:mm2 protel:protel telesis:telesis ccf:ccf; do
-  fmt="${spec%%:*}"
+for pair in pads:pads cadvance:cadvance mm2:mm2 protel:protel telesis:telesis ccf:ccf; do
+  fmt="${pair%%:*}"
   file="board.$fmt"
   work="$(mktemp -d)"
   cp "$data/$file" "$data/${file}_f00.csv" "$data/parts.csv" "$data/board.pro" "$work/"
