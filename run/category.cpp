@@ -148,7 +148,7 @@ bool isCategoryHeader(const char* line) {
   return strncmp(line, "Categor", 7) == 0;
 }
 
-int readCategoryRow(char* line, const char* versionSelect) {
+int readCategoryRow(const char* line, const char* versionSelect) {
   // Column 1: the categories.  An empty first column skips the row.
   if (line[0] == ',' || (line[0] == '"' && line[1] == '"')) return 0;
   Column categories;

@@ -44,7 +44,7 @@ void loadCategoryIndex(ByteSource* in, const char* versionSelect);
 // Reads one row (a line after the header, line end included) and adds its
 // entries to the index.  Returns the number of entries the row gave (those
 // past the capacity included), 0 when the row was skipped.
-int readCategoryRow(char* line, const char* versionSelect);
+int readCategoryRow(const char* line, const char* versionSelect);
 
 // Whether the line is the header of the category part file.
 bool isCategoryHeader(const char* line);
