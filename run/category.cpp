@@ -1,11 +1,290 @@
-// Category part file and index (placeholder: an empty index).
+// Category part file and index, and the text pool.
+//
+// Rows are comma-separated.  Column 1 holds one category or a quoted list
+// of them, column 2 the PCB attribute, column 3 the footprint code, columns
+// 4 and 5 are notes that are passed over, and column 6 an optional version
+// text that the run's version filter must find.  A quoted column runs to
+// the next double quote, and the byte after that quote is taken to be the
+// comma.  Reading never goes past the end of the line: a column the line
+// does not have counts as missing.
 #include "run/category.h"
+
+#include <cstring>
+
+#include "netlist/stable_sort.h"
+#include "netlist/text.h"
 
 IndexEntry categoryIndex[MAX_INDEX + 1];
 int indexCount;
 
-void bindCategoryIndex() { indexCount = 0; }
-void clearTextPool() {}
-const char* storeInTextPool(const char*, size_t) { return emptyText; }
-void loadCategoryIndex(ByteSource*, const char*) { indexCount = 0; }
-int writeDuplicateIndexLines(TextOut*) { return 0; }
+namespace {
+
+struct EntryTexts {
+  char category[CAP_CATEGORY + 1];
+  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
+};
+
+EntryTexts entryTexts[MAX_INDEX + 1];
+IndexEntry indexScratch[MAX_INDEX + 1];
+char textPool[TEXT_POOL_SIZE];
+size_t poolUsed;
+
+// One column of a line: its text and where the next column begins (null
+// when the line has no further column).
+struct Column {
+  const char* text;
+  size_t len;
+  bool quoted;
+  const char* next;
+};
+
+// A quoted column runs to the closing quote, and the byte after it counts
+// as the comma; an unquoted one runs to the next comma.
+void readColumn(const char* p, Column* column) {
+  column->quoted = *p == '"';
+  if (column->quoted) {
+    const char* start = p + 1;
+    const char* close = strchr(start, '"');
+    column->text = start;
+    if (close == nullptr) {
+      column->len = strlen(start);
+      column->next = nullptr;
+    } else {
+      column->len = static_cast<size_t>(close - start);
+      column->next = close[1] != '\0' ? close + 2 : nullptr;
+    }
+    return;
+  }
+  const char* comma = strchr(p, ',');
+  column->text = p;
+  column->len = comma != nullptr ? static_cast<size_t>(comma - p) : strlen(p);
+  column->next = comma != nullptr ? comma + 1 : nullptr;
+}
+
+// The length of the text without the CR and LF bytes that end it.
+size_t withoutLineEnd(const char* text, size_t len) {
+  while (len > 0 && (text[len - 1] == '\n' || text[len - 1] == '\r')) len--;
+  return len;
+}
+
+bool isCodeByte(unsigned char c) { return c >= 0x20 && c < 0x80; }
+
+// Column 5 is a free note: a quoted note may itself hold doubled quotes.
+const char* skipNoteColumn(const char* p) {
+  if (*p == '"') {
+    const char* close = strchr(p + 1, '"');
+    if (close == nullptr) return nullptr;
+    p = close + 1;
+    while (*p == '"') p++;
+    if (*p == ',') p++;
+    return p;
+  }
+  const char* comma = strchr(p, ',');
+  return comma != nullptr ? comma + 1 : nullptr;
+}
+
+// Whether the version column starting at p holds `versionSelect`.  Only its
+// first VERSION_TEXT_MAX characters count; a line end inside it counts as
+// text.
+bool versionMatches(const char* p, const char* versionSelect) {
+  char text[VERSION_TEXT_MAX + 1];
+  const char* start = p;
+  char stop = ',';
+  if (*p == '"') {
+    start = p + 1;
+    stop = '"';
+  }
+  const char* end = strchr(start, stop);
+  size_t len = end != nullptr ? static_cast<size_t>(end - start) : strlen(start);
+  copyBytes(text, VERSION_TEXT_MAX, start, len);
+  return strstr(text, versionSelect) != nullptr;
+}
+
+// Adds one entry for a category item; counts it while the index has room,
+// otherwise it lands in the spare and is dropped.
+void addEntry(const char* item, size_t len, const char* pcbAttribute, const char* code) {
+  IndexEntry& entry = categoryIndex[indexCount < MAX_INDEX ? indexCount : MAX_INDEX];
+  copyBytes(entry.category, CAP_CATEGORY, item, len);
+  trimTrailingSpaces(entry.category);
+  copyText(entry.pcbAttribute, CAP_PCB_ATTRIBUTE, pcbAttribute);
+  entry.footprintCode = code;
+  if (indexCount < MAX_INDEX) indexCount++;
+}
+
+bool lessIndexEntry(const IndexEntry& a, const IndexEntry& b) {
+  return compareIndexKey(a.category, a.pcbAttribute, b.category, b.pcbAttribute) < 0;
+}
+
+}  // namespace
+
+void bindCategoryIndex() {
+  for (int i = 0; i <= MAX_INDEX; i++) {
+    categoryIndex[i].category = entryTexts[i].category;
+    categoryIndex[i].pcbAttribute = entryTexts[i].pcbAttribute;
+    categoryIndex[i].footprintCode = emptyText;
+  }
+  indexCount = 0;
+}
+
+void clearTextPool() { poolUsed = 0; }
+
+const char* storeInTextPool(const char* text, size_t len) {
+  if (len >= TEXT_POOL_SIZE - poolUsed) return emptyText;
+  char* stored = textPool + poolUsed;
+  memcpy(stored, text, len);
+  stored[len] = '\0';
+  poolUsed += len + 1;
+  return stored;
+}
+
+size_t textPoolUsed() { return poolUsed; }
+
+bool isCategoryHeader(const char* line) {
+  if (static_cast<unsigned char>(line[0]) == 0xEF) {
+    // A UTF-8 byte order mark stands before the header.
+    if (line[1] == '\0' || line[2] == '\0') return false;
+    line += 3;
+  }
+  return strncmp(line, "Categor", 7) == 0;
+}
+
+int readCategoryRow(const char* line, const char* versionSelect) {
+  // Column 1: the categories.  An empty first column skips the row.
+  if (line[0] == ',' || (line[0] == '"' && line[1] == '"')) return 0;
+  Column categories;
+  readColumn(line, &categories);
+  if (categories.next == nullptr) return 0;
+
+  // Column 2: the PCB attribute; only a quoted empty one is allowed.
+  Column pcb;
+  readColumn(categories.next, &pcb);
+  if (!pcb.quoted && pcb.len == 0) return 0;
+  if (pcb.next == nullptr) return 0;
+  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
+  copyBytes(pcbAttribute, CAP_PCB_ATTRIBUTE, pcb.text, pcb.len);
+  trimTrailingSpaces(pcbAttribute);
+
+  // Column 3: the footprint code.  Unquoted, it stops at the first control
+  // byte or byte of 0x80 and above, and the rest of the column is dropped.
+  const char* p = pcb.next;
+  const char* code;
+  size_t codeLen;
+  const char* next;
+  if (*p == '"') {
+    code = p + 1;
+    const char* close = strchr(code, '"');
+    if (close == nullptr) {
+      codeLen = withoutLineEnd(code, strlen(code));
+      next = nullptr;
+    } else {
+      codeLen = static_cast<size_t>(close - code);
+      next = close[1] != '\0' ? close + 2 : nullptr;
+    }
+  } else {
+    if (*p == ',' || !isCodeByte(static_cast<unsigned char>(*p))) return 0;
+    code = p;
+    while (*p != ',' && isCodeByte(static_cast<unsigned char>(*p))) p++;
+    codeLen = static_cast<size_t>(p - code);
+    const char* comma = strchr(p, ',');
+    next = comma != nullptr ? comma + 1 : nullptr;
+  }
+
+  // Column 4 is passed over, column 5 too, then column 6 is the version.
+  if (next != nullptr) {
+    Column note;
+    readColumn(next, &note);
+    next = note.next;
+  }
+  if (next != nullptr) next = skipNoteColumn(next);
+  if (versionSelect[0] != '\0' && next != nullptr && *next != '\0' &&
+      !versionMatches(next, versionSelect))
+    return 0;
+
+  // One entry per category of the list, all with the same code.  Once the
+  // index is full the code is not stored: its entries are dropped anyway.
+  const char* stored = indexCount < MAX_INDEX ? storeInTextPool(code, codeLen) : emptyText;
+  int entries = 0;
+  if (!categories.quoted) {
+    addEntry(categories.text, categories.len, pcbAttribute, stored);
+    return 1;
+  }
+  const char* item = categories.text;
+  const char* end = categories.text + categories.len;
+  for (;;) {
+    const char* comma = static_cast<const char*>(memchr(item, ',', static_cast<size_t>(end - item)));
+    const char* itemEnd = comma != nullptr ? comma : end;
+    addEntry(item, static_cast<size_t>(itemEnd - item), pcbAttribute, stored);
+    entries++;
+    if (comma == nullptr) break;
+    item = comma + 1;
+  }
+  return entries;
+}
+
+void loadCategoryIndex(ByteSource* in, const char* versionSelect) {
+  indexCount = 0;
+  bool headerFound = false;
+  while (readFileLine(in, textBuffer, RUN_LINE_MAX, false) >= 0) {
+    if (!headerFound) headerFound = isCategoryHeader(textBuffer);
+    else readCategoryRow(textBuffer, versionSelect);
+  }
+  sortCategoryIndex();
+}
+
+void sortCategoryIndex() { stableSort(categoryIndex, indexCount, indexScratch, lessIndexEntry); }
+
+int writeDuplicateIndexLines(TextOut* report) {
+  int duplicates = 0;
+  for (int i = 1; i < indexCount; i++) {
+    const IndexEntry& entry = categoryIndex[i];
+    const IndexEntry& before = categoryIndex[i - 1];
+    if (!textEquals(entry.category, before.category) ||
+        !textEquals(entry.pcbAttribute, before.pcbAttribute))
+      continue;
+    putText(report, "(dup index) ");
+    putText(report, entry.category);
+    putText(report, " ");
+    putText(report, entry.pcbAttribute);
+    putText(report, " = ");
+    putText(report, entry.footprintCode);
+    putText(report, "\n");
+    duplicates++;
+  }
+  return duplicates;
+}
+
+int compareIndexKey(const char* categoryA, const char* pcbA, const char* categoryB,
+                    const char* pcbB) {
+  int c = compareText(categoryA, categoryB);
+  return c != 0 ? c : compareText(pcbA, pcbB);
+}
+
+void startIndexWalk(IndexWalk* walk) { walk->next = 0; }
+
+const char* walkIndexTo(IndexWalk* walk, const char* category, const char* pcbAttribute) {
+  int c = 1;
+  while (walk->next < indexCount) {
+    const IndexEntry& entry = categoryIndex[walk->next];
+    c = compareIndexKey(entry.category, entry.pcbAttribute, category, pcbAttribute);
+    if (c >= 0) break;
+    walk->next++;
+  }
+  return walk->next < indexCount && c == 0 ? categoryIndex[walk->next].footprintCode : nullptr;
+}
+
+const char* findIndexFootprint(const char* category, const char* pcbAttribute) {
+  int lo = 0, hi = indexCount;
+  while (lo < hi) {
+    int mid = lo + (hi - lo) / 2;
+    const IndexEntry& entry = categoryIndex[mid];
+    if (compareIndexKey(entry.category, entry.pcbAttribute, category, pcbAttribute) < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  if (lo < indexCount &&
+      compareIndexKey(categoryIndex[lo].category, categoryIndex[lo].pcbAttribute, category,
+                      pcbAttribute) == 0)
+    return categoryIndex[lo].footprintCode;
+  return nullptr;
+}

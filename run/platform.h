@@ -2,8 +2,8 @@
 // Windows body each.
 #pragma once
 
-// Calls visit(name, context) for every file in the directory of `pattern`
-// whose name matches the pattern's last component, where each '?' stands
+// Calls visit(name, context) for every entry (directories included) in the
+// directory of `pattern` whose name matches the pattern's last component, where each '?' stands
 // for one arbitrary byte.  Matching is byte for byte on POSIX systems and the
 // platform's own (FindFirstFileA) on Windows.  Names come in no set order.
 void listMatchingFiles(const char* pattern, void (*visit)(const char* name, void* context),

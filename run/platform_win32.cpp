@@ -14,7 +14,9 @@ void listMatchingFiles(const char* pattern, void (*visit)(const char* name, void
   HANDLE search = FindFirstFileA(pattern, &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) visit(found.cFileName, context);
+    // Directories are listed too: a directory named like a file counts as a
+    // file that cannot be opened, as it does on every platform.
+    visit(found.cFileName, context);
   } while (FindNextFileA(search, &found));
   FindClose(search);
 }

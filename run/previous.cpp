@@ -1,20 +1,238 @@
-// Report numbering and previous report (placeholder: always report 00).
+// Report numbering and reading back the previous report.
+//
+// A report row reads: status, category, "`value", reference, "PCB
+// attribute", forced mark, "footprint code".  Value, PCB attribute and
+// footprint code may be quoted (a spreadsheet may also write them bare);
+// after a quoted one the next column starts after the first comma that
+// follows the closing quote, so a value that itself ends in a quote keeps
+// its row intact.  The other columns run to the next comma as they stand.
 #include "run/previous.h"
 
 #include <cstdio>
+#include <cstring>
+
+#include "netlist/text.h"
+#include "run/category.h"
+#include "run/platform.h"
 
 PreviousRow previousTable[MAX_PREVIOUS + 1];
 int previousCount;
 
-void bindPreviousTable() { previousCount = 0; }
+namespace {
+
+struct RowTexts {
+  char value[CAP_VALUE + 1];
+  char category[CAP_CATEGORY + 1];
+  char reference[CAP_REFERENCE + 1];
+  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
+  char forcedMark[CAP_FORCED_MARK + 1];
+};
+
+RowTexts rowTexts[MAX_PREVIOUS + 1];
+ByteSource headerSource;
+
+// Report numbers seen in the directory listing, by their value 0..99.
+struct Listing {
+  bool found[100];
+};
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+void noteReportName(const char* name, void* context) {
+  size_t len = strlen(name);
+  if (len < 6) return;
+  char first = name[len - 6];
+  char second = name[len - 5];
+  if (!isDigit(first) || !isDigit(second)) return;
+  static_cast<Listing*>(context)->found[(first - '0') * 10 + (second - '0')] = true;
+}
+
+void formReportPath(char* buf, const char* inputPath, const char number[2]) {
+  snprintf(buf, RUN_PATH_MAX + 1, "%s_f%c%c.csv", inputPath, number[0], number[1]);
+}
+
+// A column that runs to the next comma, kept as it stands.  Returns where
+// the next column begins, or null when the line ends.
+const char* takePlainColumn(const char* p, char* dst, int cap) {
+  const char* comma = strchr(p, ',');
+  size_t len = comma != nullptr ? static_cast<size_t>(comma - p) : strlen(p);
+  copyBytes(dst, cap, p, len);
+  return comma != nullptr ? comma + 1 : nullptr;
+}
+
+// A column that may be quoted: quoted, it runs to the closing quote and the
+// next column begins after the first comma behind it.  One leading
+// backquote is dropped, and trailing spaces go.
+const char* takeQuotableColumn(const char* p, char* dst, int cap) {
+  const char* start = p;
+  const char* end;
+  const char* next;
+  if (*p == '"') {
+    start = p + 1;
+    end = strchr(start, '"');
+    const char* comma = end != nullptr ? strchr(end + 1, ',') : nullptr;
+    if (end == nullptr) end = start + strlen(start);
+    next = comma != nullptr ? comma + 1 : nullptr;
+  } else {
+    end = strchr(p, ',');
+    next = end != nullptr ? end + 1 : nullptr;
+    if (end == nullptr) end = p + strlen(p);
+  }
+  if (start < end && *start == '`') start++;
+  copyBytes(dst, cap, start, static_cast<size_t>(end - start));
+  trimTrailingSpaces(dst);
+  return next;
+}
+
+// Parentheses and bytes outside 0x20..0x7E never reach the netlist.
+void replaceIllegalChars(char* text) {
+  for (char* p = text; *p != '\0'; p++) {
+    unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '(' || c == ')' || c < 0x20 || c > 0x7E) *p = '_';
+  }
+}
+
+// The footprint code column.  Quoted, it runs to the closing quote;
+// unquoted, to the next comma or the first control byte or byte of 0x80
+// and above.  One backquote at its start is dropped.
+const char* takeFootprintColumn(const char* p, size_t* len) {
+  const char* start = p;
+  if (*p == '"') {
+    start = p + 1;
+    if (*start == '`') start++;
+    const char* close = strchr(start, '"');
+    *len = close != nullptr ? static_cast<size_t>(close - start) : strlen(start);
+    return start;
+  }
+  if (*start == '`') start++;
+  const char* end = start;
+  while (*end != ',' && static_cast<unsigned char>(*end) >= 0x20 &&
+         static_cast<unsigned char>(*end) < 0x80)
+    end++;
+  *len = static_cast<size_t>(end - start);
+  return start;
+}
+
+}  // namespace
+
+void bindPreviousTable() {
+  for (int i = 0; i <= MAX_PREVIOUS; i++) {
+    PreviousRow& row = previousTable[i];
+    RowTexts& t = rowTexts[i];
+    row.value = t.value;
+    row.category = t.category;
+    row.reference = t.reference;
+    row.pcbAttribute = t.pcbAttribute;
+    row.forcedMark = t.forcedMark;
+    row.footprintCode = emptyText;
+    row.currentFootprint = emptyText;
+  }
+  previousCount = 0;
+}
+
+void nextReportNumber(const char pair[2], char next[2]) {
+  signed char first = static_cast<signed char>(pair[0]);
+  signed char second = static_cast<signed char>(pair[1]);
+  next[0] = pair[0];
+  next[1] = pair[1];
+  if (second < '9') {
+    next[1] = static_cast<char>(second + 1);
+  } else if (first < '9') {
+    next[0] = static_cast<char>(first + 1);
+    next[1] = '0';
+  }
+}
+
+int reportHasHeader(const char* path) {
+  FILE* file = openForReading(path);
+  if (file == nullptr) return -1;
+  openByteSource(&headerSource, file);
+  int found = 0;
+  while (readFileLine(&headerSource, textBuffer, RUN_LINE_MAX, true) >= 0) {
+    if (strncmp(textBuffer, "Status", 6) == 0) {
+      found = 1;
+      break;
+    }
+  }
+  fclose(file);
+  return found;
+}
 
 void findReportNames(const char* inputPath, ReportNames* names) {
-  names->number[0] = '0';
-  names->number[1] = '0';
-  names->number[2] = '\0';
-  snprintf(names->reportPath, sizeof names->reportPath, "%s_f00.csv", inputPath);
+  static Listing listing;
+  static char pattern[RUN_PATH_MAX + 1];
+  memset(&listing, 0, sizeof listing);
+  snprintf(pattern, sizeof pattern, "%s_f??.csv", inputPath);
+  listMatchingFiles(pattern, noteReportName, &listing);
+
+  int highest = 99;
+  while (highest >= 0 && !listing.found[highest]) highest--;
   names->hasPrevious = false;
+  names->previousPath[0] = '\0';
+  if (highest < 0) {
+    names->number[0] = '0';
+    names->number[1] = '0';
+  } else {
+    char pair[2] = {static_cast<char>('0' + highest / 10), static_cast<char>('0' + highest % 10)};
+    nextReportNumber(pair, names->number);
+  }
+  names->number[2] = '\0';
+  formReportPath(names->reportPath, inputPath, names->number);
+
+  // The previous report: the newest one that has rows to carry over.
+  for (int n = highest; n >= 0; n--) {
+    if (!listing.found[n]) continue;
+    char pair[2] = {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
+    formReportPath(names->previousPath, inputPath, pair);
+    if (reportHasHeader(names->previousPath) != 0) {
+      names->hasPrevious = true;
+      return;
+    }
+  }
   names->previousPath[0] = '\0';
 }
 
-void readPreviousReport(ByteSource*) { previousCount = 0; }
+void readPreviousRow(char* line) {
+  size_t len = strlen(line);
+  while (len > 0 && (line[len - 1] == '\n' || line[len - 1] == '\r')) len--;
+  line[len] = '\0';
+
+  bool counted = previousCount < MAX_PREVIOUS;
+  PreviousRow& row = previousTable[counted ? previousCount : MAX_PREVIOUS];
+  row.value[0] = '\0';
+  row.category[0] = '\0';
+  row.reference[0] = '\0';
+  row.pcbAttribute[0] = '\0';
+  row.forcedMark[0] = '\0';
+  row.footprintCode = emptyText;
+  row.currentFootprint = emptyText;
+
+  const char* p = strchr(line, ',');  // the status column is passed over
+  if (p != nullptr) p = takePlainColumn(p + 1, row.category, CAP_CATEGORY);
+  if (p != nullptr) {
+    p = takeQuotableColumn(p, row.value, CAP_VALUE);
+    replaceIllegalChars(row.value);
+  }
+  if (p != nullptr) p = takePlainColumn(p, row.reference, CAP_REFERENCE);
+  if (p != nullptr) p = takeQuotableColumn(p, row.pcbAttribute, CAP_PCB_ATTRIBUTE);
+  if (p != nullptr) p = takePlainColumn(p, row.forcedMark, CAP_FORCED_MARK);
+  if (p != nullptr && counted) {
+    size_t codeLen;
+    const char* code = takeFootprintColumn(p, &codeLen);
+    row.footprintCode = storeInTextPool(code, codeLen);
+  }
+  if (counted) previousCount++;
+}
+
+void readPreviousReport(ByteSource* in) {
+  previousCount = 0;
+  bool inRows = false;
+  while (readFileLine(in, textBuffer, RUN_LINE_MAX, true) >= 0) {
+    if (!inRows) {
+      inRows = strncmp(textBuffer, "Status", 6) == 0;
+      continue;
+    }
+    if (strncmp(textBuffer, "\"total ", 7) == 0) break;
+    readPreviousRow(textBuffer);
+  }
+}

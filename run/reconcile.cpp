@@ -1,16 +1,336 @@
-// Part reconciliation (placeholder: no footprints).
+// Part reconciliation.
+//
+// Every part is completed from its reference and value, given a footprint
+// (a literal KiCad code in its PCB attribute, or the category index entry
+// of its key), and then compared with its row of the previous report: the
+// user's forced marks, footprint codes and "#$#" values carry over from
+// there, and the comparison gives the part its status word.  Footprint
+// resolution and the merge are single walks over two sequences sorted the
+// same way, never a search per part.
 #include "run/reconcile.h"
 
-StatusCounters statusCounters;
+#include <cstdlib>
+#include <cstring>
 
-void readNoMountMarks(const char*) { statusCounters = StatusCounters{}; }
-void resolvePreviousFootprints(TextOut*) {}
-void reconcileParts(TextOut*, PartRecord* parts, int count) {
-  for (int i = 0; i < count; i++) {
-    parts[i].footprint = emptyText;
-    parts[i].status[0] = '\0';
-    parts[i].forcedMark[0] = '\0';
-    parts[i].category[0] = '\0';
+#include "netlist/stable_sort.h"
+#include "netlist/text.h"
+#include "run/category.h"
+#include "run/previous.h"
+
+StatusCounters statusCounters;
+NoMountMark noMountMarks[MAX_NO_MOUNT_MARKS];
+int noMountCount;
+
+namespace {
+
+enum : int { NUMBER_TEXT_MAX = 1023 };
+
+PreviousRow rowScratch[MAX_PREVIOUS + 1];
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// White space as the C library's isspace sees it in the "C" locale.
+bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool isIllegal(unsigned char c) { return c == '(' || c == ')' || c < 0x20 || c > 0x7E; }
+
+bool isMarkSeparator(char c) { return c == ' ' || c == ','; }
+
+void removeTrailing(char* text, char c) {
+  size_t n = strlen(text);
+  while (n > 0 && text[n - 1] == c) n--;
+  text[n] = '\0';
+}
+
+// One quoted problem line: `head` is the text up to and including "REF=".
+void writeProblemLine(TextOut* report, const char* head, const char* reference,
+                      const char* text) {
+  putText(report, head);
+  putText(report, reference);
+  putText(report, "; PCB=");
+  putText(report, text);
+  putText(report, ";\"\n");
+}
+
+// A PCB attribute that holds ':' is itself a KiCad footprint code.  One of
+// exactly the field's capacity may have been cut and gives no footprint.
+bool isLiteralFootprint(const char* pcbAttribute) { return strchr(pcbAttribute, ':') != nullptr; }
+bool isTooLong(const char* pcbAttribute) { return strlen(pcbAttribute) == CAP_PCB_ATTRIBUTE; }
+
+bool lessRowKey(const PreviousRow& a, const PreviousRow& b) {
+  return compareIndexKey(a.category, a.pcbAttribute, b.category, b.pcbAttribute) < 0;
+}
+
+bool lessRowReference(const PreviousRow& a, const PreviousRow& b) {
+  return compareText(a.reference, b.reference) < 0;
+}
+
+void setStatus(PartRecord& part, const char* word, int* counter) {
+  copyText(part.status, CAP_STATUS, word);
+  (*counter)++;
+}
+
+void mergePart(PartRecord& part, const PreviousRow* row) {
+  StatusCounters& n = statusCounters;
+  const char* f = part.footprint;
+  char* pcb = part.pcbAttribute;
+  if (row == nullptr) {
+    if (f[0] != '\0') setStatus(part, "new", &n.added);
+    else if (pcb[0] != '\0') setStatus(part, "ERROR(no index)", &n.noIndex);
+    else setStatus(part, "ERROR(no pcb)", &n.noPcb);
+    return;
+  }
+
+  const char* pv = row->value;
+  const char* pp = row->pcbAttribute;
+  const char* pm = row->forcedMark;
+  const char* pf = row->footprintCode;
+  const char* pi = row->currentFootprint;
+  copyText(part.forcedMark, CAP_FORCED_MARK, pm);
+  if ((part.value[0] == '\0' && pv[0] != '\0') || startsWith(pv, "#$#"))
+    copyText(part.value, CAP_VALUE, pv);
+
+  if (pm[0] != '\0' && pf[0] != '\0') {
+    if ((pcb[0] == '\0' && pp[0] != '\0') ||
+        (pi[0] != '\0' && (f[0] == '\0' || textEquals(pf, pi))))
+      copyText(pcb, CAP_PCB_ATTRIBUTE, pp);
+    part.footprint = pf;
+    setStatus(part, "FORCED(mark)", &n.forcedMark);
+  } else if (f[0] != '\0') {
+    if (pf[0] == '\0') setStatus(part, "new", &n.added);
+    else if (textEquals(pf, f)) setStatus(part, "keep", &n.keep);
+    else setStatus(part, "update", &n.update);
+  } else if (pf[0] != '\0') {
+    if (pp[0] == '\0') {
+      part.footprint = pf;
+      if (pcb[0] == '\0') setStatus(part, "keep", &n.keep);
+      else setStatus(part, "FORCED(no index)", &n.forcedNoIndex);
+    } else if (pi[0] == '\0') {
+      part.footprint = pf;
+      if (pcb[0] == '\0') copyText(pcb, CAP_PCB_ATTRIBUTE, pp);
+      setStatus(part, "FORCED(no index)", &n.forcedNoIndex);
+    } else {
+      copyText(pcb, CAP_PCB_ATTRIBUTE, pp);
+      part.footprint = pi;
+      if (textEquals(pf, pi)) setStatus(part, "keep(prev pcb)", &n.keep);
+      else setStatus(part, "update(prev pcb)", &n.update);
+    }
+  } else if (pi[0] != '\0') {
+    copyText(pcb, CAP_PCB_ATTRIBUTE, pp);
+    part.footprint = pi;
+    setStatus(part, "new", &n.added);
+  } else if (pp[0] != '\0') {
+    if (pcb[0] == '\0') copyText(pcb, CAP_PCB_ATTRIBUTE, pp);
+    setStatus(part, "ERROR(no index)", &n.noIndex);
+  } else if (pcb[0] != '\0') {
+    setStatus(part, "ERROR(no index)", &n.noIndex);
+  } else {
+    setStatus(part, "ERROR(no pcb)", &n.noPcb);
   }
 }
-double parseScaledValue(const char*, const char*) { return 0; }
+
+}  // namespace
+
+void readNoMountMarks(const char* text) {
+  statusCounters = StatusCounters{};
+  noMountCount = 0;
+  const char* p = text;
+  while (noMountCount < MAX_NO_MOUNT_MARKS) {
+    while (isMarkSeparator(*p)) p++;
+    if (*p == '\0') break;
+    const char* start = p;
+    while (*p != '\0' && !isMarkSeparator(*p)) p++;
+    char token[CAP_NO_MOUNT_MARK + 1];
+    int len = copyBytes(token, CAP_NO_MOUNT_MARK, start, static_cast<size_t>(p - start));
+    NoMountMark& mark = noMountMarks[noMountCount++];
+    if (token[0] == '^' && len > 1) {
+      mark.kind = MARK_SUFFIX;
+      copyText(mark.text, CAP_NO_MOUNT_MARK, token + 1);
+    } else {
+      mark.kind = token[len - 1] == '(' ? MARK_BRACKET_PREFIX : MARK_PREFIX;
+      copyText(mark.text, CAP_NO_MOUNT_MARK, token);
+    }
+  }
+}
+
+bool applyNoMountMarks(char* value) {
+  size_t valueLen = strlen(value);
+  for (int i = 0; i < noMountCount; i++) {
+    const NoMountMark& mark = noMountMarks[i];
+    size_t markLen = strlen(mark.text);
+    if (mark.kind == MARK_SUFFIX) {
+      if (valueLen < markLen || memcmp(value + valueLen - markLen, mark.text, markLen) != 0)
+        continue;
+      value[valueLen - markLen] = '\0';
+      removeTrailing(value, ' ');
+      removeTrailing(value, ',');
+      return true;
+    }
+    if (strncmp(value, mark.text, markLen) != 0) continue;
+    memmove(value, value + markLen, valueLen - markLen + 1);
+    valueLen -= markLen;
+    if (mark.kind == MARK_BRACKET_PREFIX && valueLen > 0 && value[valueLen - 1] == ')')
+      value[valueLen - 1] = '\0';
+    return true;
+  }
+  return false;
+}
+
+int32_t readRefNumber(const char* text) {
+  const char* p = text;
+  while (isCSpace(*p)) p++;
+  bool negative = *p == '-';
+  if (*p == '+' || *p == '-') p++;
+  // Accumulated as a negative number, whose range is the larger one.
+  int64_t n = 0;
+  const int64_t limit = negative ? INT32_MIN : -static_cast<int64_t>(INT32_MAX);
+  for (; isDigit(*p); p++) {
+    n = n * 10 - (*p - '0');
+    if (n < limit) n = limit;
+  }
+  return static_cast<int32_t>(negative ? n : -n);
+}
+
+int deriveCategory(const char* reference, char* category) {
+  int n = 0;
+  while (n < CAP_CATEGORY) {
+    unsigned char c = static_cast<unsigned char>(reference[n]);
+    if (c < 0x3A || c > 0x7F) break;
+    category[n] = static_cast<char>(c);
+    n++;
+  }
+  category[n] = '\0';
+  return n;
+}
+
+double parseScaledValue(const char* value, const char* category) {
+  // The longest leading decimal number: white space, sign, digits with an
+  // optional point and fraction, an optional exponent.  Nothing else (no
+  // hexadecimal, no "inf" or "nan") counts as a number.
+  const char* p = value;
+  while (isCSpace(*p)) p++;
+  const char* start = p;
+  if (*p == '+' || *p == '-') p++;
+  int digits = 0;
+  for (; isDigit(*p); p++) digits++;
+  if (*p == '.') {
+    for (p++; isDigit(*p); p++) digits++;
+  }
+  double x = 0;
+  char scale = value[0];
+  if (digits > 0) {
+    if (*p == 'e' || *p == 'E') {
+      const char* e = p + 1;
+      if (*e == '+' || *e == '-') e++;
+      if (isDigit(*e)) {
+        while (isDigit(*e)) e++;
+        p = e;
+      }
+    }
+    char number[NUMBER_TEXT_MAX + 1];
+    copyBytes(number, NUMBER_TEXT_MAX, start, static_cast<size_t>(p - start));
+    x = strtod(number, nullptr);
+    scale = *p;
+  }
+
+  bool capacitor = textEquals(category, "C");
+  switch (scale) {
+    case 'G': return capacitor ? x / 1e6 : x * 1e9;
+    case 'K':
+    case 'k': return capacitor ? x / 1e6 : x * 1e3;
+    case 'M': return capacitor ? x / 1e6 : x * 1e6;
+    case 'F': return x;
+    case 'P':
+    case 'p': return x / 1e12;
+    case 'm': return x / 1e3;
+    case 'n': return x / 1e9;
+    case 'u': return x / 1e6;
+    default: return capacitor ? x / 1e6 : x;
+  }
+}
+
+void resolvePreviousFootprints(TextOut* report) {
+  stableSort(previousTable, previousCount, rowScratch, lessRowKey);
+  IndexWalk walk;
+  startIndexWalk(&walk);
+  for (int i = 0; i < previousCount; i++) {
+    PreviousRow& row = previousTable[i];
+    const char* pcb = row.pcbAttribute;
+    if (isLiteralFootprint(pcb)) {
+      if (isTooLong(pcb)) {
+        writeProblemLine(report, "\"(too long) previous REF=", row.reference, pcb);
+        statusCounters.tooLong++;
+        row.currentFootprint = emptyText;
+      } else {
+        row.currentFootprint = storeInTextPool(pcb, strlen(pcb));
+      }
+    } else if (pcb[0] == '\0') {
+      row.currentFootprint = emptyText;
+    } else {
+      const char* code = walkIndexTo(&walk, row.category, pcb);
+      row.currentFootprint = code != nullptr ? code : emptyText;
+    }
+  }
+  stableSort(previousTable, previousCount, rowScratch, lessRowReference);
+}
+
+void prepareParts(TextOut* report, PartRecord* parts, int count) {
+  for (int i = 0; i < count; i++) {
+    PartRecord& part = parts[i];
+    int categoryLen = deriveCategory(part.reference, part.category);
+    part.refNumber = readRefNumber(part.reference + categoryLen);
+    applyNoMountMarks(part.value);
+    for (char* p = part.value; *p != '\0'; p++) {
+      if (!isIllegal(static_cast<unsigned char>(*p))) continue;
+      writeProblemLine(report, "\"(illegal char) REF=", part.reference, part.value);
+      *p = '_';
+      statusCounters.illegal++;
+    }
+    part.numericValue = parseScaledValue(part.value, part.category);
+    part.forcedMark[0] = '\0';
+    part.status[0] = '\0';
+    part.footprint = emptyText;
+  }
+}
+
+void resolvePartFootprints(TextOut* report, PartRecord* parts, int count) {
+  sortPartsByCategoryAndPcb(parts, count);
+  IndexWalk walk;
+  startIndexWalk(&walk);
+  for (int i = 0; i < count; i++) {
+    PartRecord& part = parts[i];
+    const char* pcb = part.pcbAttribute;
+    if (isLiteralFootprint(pcb)) {
+      if (isTooLong(pcb)) {
+        writeProblemLine(report, "\"(too long) REF=", part.reference, pcb);
+        statusCounters.tooLong++;
+        part.footprint = emptyText;
+      } else {
+        const char* code = pcb[0] == ':' ? pcb + 1 : pcb;
+        part.footprint = storeInTextPool(code, strlen(code));
+      }
+    } else if (pcb[0] == '\0') {
+      part.footprint = emptyText;
+    } else {
+      const char* code = walkIndexTo(&walk, part.category, pcb);
+      part.footprint = code != nullptr ? code : emptyText;
+    }
+  }
+}
+
+void mergeWithPrevious(PartRecord* parts, int count) {
+  sortPartsByReference(parts, count);
+  int r = 0;
+  for (int i = 0; i < count; i++) {
+    PartRecord& part = parts[i];
+    while (r < previousCount && compareText(previousTable[r].reference, part.reference) < 0) r++;
+    bool found = r < previousCount && textEquals(previousTable[r].reference, part.reference);
+    mergePart(part, found ? &previousTable[r] : nullptr);
+  }
+}
+
+void reconcileParts(TextOut* report, PartRecord* parts, int count) {
+  prepareParts(report, parts, count);
+  resolvePartFootprints(report, parts, count);
+  mergeWithPrevious(parts, count);
+}

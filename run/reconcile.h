@@ -3,8 +3,15 @@
 // report.
 #pragma once
 
+#include <cstdint>
+
 #include "netlist/files.h"
 #include "netlist/model.h"
+
+enum : int {
+  MAX_NO_MOUNT_MARKS = 20,
+  CAP_NO_MOUNT_MARK = 20,
+};
 
 struct StatusCounters {
   int noPcb;           // ERROR(no pcb)
@@ -20,14 +27,52 @@ struct StatusCounters {
 
 extern StatusCounters statusCounters;
 
+enum MarkKind : int {
+  MARK_PREFIX,          // NM: the value begins with the mark
+  MARK_BRACKET_PREFIX,  // NM(: as a prefix, and a closing ')' goes too
+  MARK_SUFFIX,          // ^NM: the value ends with the mark
+};
+
+struct NoMountMark {
+  char text[CAP_NO_MOUNT_MARK + 1];
+  MarkKind kind;
+};
+
+extern NoMountMark noMountMarks[MAX_NO_MOUNT_MARKS];
+extern int noMountCount;
+
 // Reads the no-mount marks from the "No mount symbol" text (its first 519
 // characters) and zeroes the status counters.
 void readNoMountMarks(const char* text);
+
+// Strips the first matching no-mount mark from the value; returns whether
+// one matched.
+bool applyNoMountMarks(char* value);
+
+// The number after a reference's category, read like strtol in base 10
+// with a 32-bit long: out-of-range numbers saturate.
+int32_t readRefNumber(const char* text);
+
+// The category of a reference: its leading bytes from ':' to 0x7F, at most
+// CAP_CATEGORY of them.  Returns how many were copied.
+int deriveCategory(const char* reference, char* category);
 
 // Resolves the current footprint of every previous row, writing a
 // "(too long) previous" line for each too-long literal, then sorts the rows
 // by reference.
 void resolvePreviousFootprints(TextOut* report);
+
+// Prepares every part in table order: category, number, no-mount mark,
+// illegal characters (one report line and one count each), numeric value.
+void prepareParts(TextOut* report, PartRecord* parts, int count);
+
+// Sorts the parts by (category, PCB attribute) and gives each its footprint:
+// a literal PCB attribute, or the index entry of its key.
+void resolvePartFootprints(TextOut* report, PartRecord* parts, int count);
+
+// Sorts the parts by reference and merges them with the previous rows
+// (already sorted by reference), giving each its status.
+void mergeWithPrevious(PartRecord* parts, int count);
 
 // Prepares every part, resolves its footprint and merges it with the
 // previous rows, giving each its status.

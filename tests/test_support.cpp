@@ -87,3 +87,17 @@ int readBytes(ReaderFn reader, const std::string& bytes, int* nodesOut) {
 }
 
 std::string sourceDir() { return KORV_SOURCE_DIR; }
+
+ReportCapture::ReportCapture() : out(new TextOut) {
+  openTextOut(out, fopen(dir_.file("report.csv").c_str(), "wb"));
+}
+
+ReportCapture::~ReportCapture() {
+  if (out->file != nullptr) closeTextOut(out);
+  delete out;
+}
+
+std::string ReportCapture::finish() {
+  if (out->file != nullptr) closeTextOut(out);
+  return readFile(dir_.file("report.csv"));
+}

@@ -38,3 +38,16 @@ using ReaderFn = int (*)(ByteSource*, PartRecord*, NodeRecord*, int*);
 int readBytes(ReaderFn reader, const std::string& bytes, int* nodesOut);
 
 std::string sourceDir();
+
+// A report file in a temporary directory, for functions that write report
+// lines into a TextOut.
+struct ReportCapture {
+  ReportCapture();
+  ~ReportCapture();
+  TextOut* out;
+  // Closes the file and returns its bytes.
+  std::string finish();
+
+ private:
+  TempDir dir_;
+};
