@@ -165,7 +165,9 @@ TEST(PadsReader, RealNetlistsKeepTheirPartsAndNets) {
     int nodes = 0;
     EXPECT_EQ(pads(text, &nodes), s.parts) << s.name;
     EXPECT_EQ(nodes, s.nodes) << s.name;
-    if (s.firstPart != nullptr) EXPECT_EQ(part(0), s.firstPart) << s.name;
+    if (s.firstPart != nullptr) {
+      EXPECT_EQ(part(0), s.firstPart) << s.name;
+    }
   }
   // The references with '*' and apostrophes and the value with a comma.
   int nodes = 0;
