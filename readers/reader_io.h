@@ -25,6 +25,38 @@ enum : unsigned {
 // line end or dropped byte.
 int readLine(ByteSource* source, char* buf, int cap, unsigned rules);
 
+// Reads the next piece of a line for the readers that take every line as
+// ending in CR LF and read it in pieces of at most `cap` bytes, the line end
+// counted (as fgets(buf, cap + 1, ...) reads such a file in binary mode).
+// A line ends at a CR (a LF right after it belongs to the same line end) or
+// at a LF alone; whatever its form, the piece that holds the line end gets
+// one CR as its last byte.  A piece is either at most cap - 1 bytes of text
+// and that CR, or `cap` bytes of text without one (the line goes on in the
+// next piece).  The LF of a line end whose CR filled a piece is not handed
+// out as a piece of its own: it would hold nothing but a blank.  The last
+// line of the input gets its CR even when the input ends without a line end.
+// `lineOpen` carries from call to call whether the last piece ended inside
+// its line; start it false.  Returns the number of bytes stored (the buffer
+// is terminated), or -1 at the end of the input.
+int readLinePiece(ByteSource* source, char* buf, int cap, unsigned rules, bool* lineOpen);
+
+// Index of the first occurrence of `word` in bytes[from..len), or -1.
+int findText(const char* bytes, int from, int len, const char* word);
+
+// Whether bytes[i..len) begins with `word`.
+inline bool textAt(const char* bytes, int i, int len, const char* word) {
+  for (int k = 0; word[k] != '\0'; k++)
+    if (i + k >= len || bytes[i + k] != word[k]) return false;
+  return true;
+}
+
+// Appends one byte to the compacted input in textBuffer; `length` counts
+// the bytes kept.  The last byte of the buffer stays free for the
+// terminator, so nothing is ever written past it.
+inline void packByte(int* length, char c) {
+  if (*length < TEXT_BUFFER_SIZE - 1) textBuffer[(*length)++] = c;
+}
+
 // Index of the first byte at or after `i` that is not a space.
 inline int skipSpaces(const char* line, int i, int len) {
   while (i < len && line[i] == ' ') i++;
