@@ -1,4 +1,259 @@
-// Ccf netlist reader (not built yet: every input is a format error).
+// CCF netlist reader.
+//
+// Layout: a "$CCF" line opens the body with "{"; inside it stand blocks,
+// each a keyword, "{" and a closing "}".  A "DEFINITION" block holds entries
+// "PART TEXT : REF, REF ... ;" whose part text is split at a full stop into
+// value and PCB attribute; a "NET" block holds entries
+// "NAME : REF(PIN), REF(PIN) ... ;".  Other blocks are skipped.  Entries may
+// run over several lines; the state carries from line to line.
+//
+// The format option's bit 0 reads every block with a letter keyword as a net
+// block; bit 1 keeps the whole part text as the value.  Lines end at CR,
+// CR LF or LF, at 519 stored bytes, or at the end of the input; TAB reads as
+// a space and other control bytes are dropped.
+#include <cstring>
+
+#include "netlist/text.h"
+#include "options/options.h"
 #include "readers/reader_io.h"
 
-int readCcfNetlist(ByteSource*, PartRecord*, NodeRecord*, int*) { return -1; }
+namespace {
+
+enum CcfState {
+  OUTSIDE,
+  BODY_OPEN,
+  BODY,
+  SKIP_BLOCK,
+  DEFINITION_OPEN,
+  DEFINITION,
+  REFERENCES,
+  NET_OPEN,
+  NET_ENTRY,
+  PINS
+};
+
+enum : int { OPTION_ANY_NET_KEYWORD = 1, OPTION_WHOLE_PART_TEXT = 2 };
+
+struct CcfReader {
+  PartRecord* parts;
+  NodeRecord* nodes;
+  int partsStored;
+  int nodesStored;
+  int option;
+  CcfState state;
+  char value[CAP_VALUE + 1];
+  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
+  char netName[CAP_NET_NAME + 1];
+};
+
+int findByte(const char* line, int i, int len, char c) {
+  while (i < len && line[i] != c) i++;
+  return i;
+}
+
+// The last `c` in line[from..to), or -1.
+int findLastByte(const char* line, int from, int to, char c) {
+  for (int k = to - 1; k >= from; k--)
+    if (line[k] == c) return k;
+  return -1;
+}
+
+// Moves past the next `c` of the line and enters `next`; without one the
+// line is done and the state stays, so the search goes on in the next line.
+int passByte(CcfReader* r, const char* line, int i, int len, char c, CcfState next) {
+  i = findByte(line, i, len, c);
+  if (i >= len) return len;
+  r->state = next;
+  return i + 1;
+}
+
+int handleOutside(CcfReader* r, const char* line, int i, int len) {
+  i = skipSpaces(line, i, len);
+  if (!wordAt(line, i, len, "$CCF")) return len;
+  r->state = BODY_OPEN;
+  return i + 4;
+}
+
+int handleBody(CcfReader* r, const char* line, int i, int len) {
+  i = skipSpaces(line, i, len);
+  if (i >= len) return len;
+  if (wordAt(line, i, len, "DEFINITION")) {
+    r->state = DEFINITION_OPEN;
+    return i + 10;
+  }
+  if (r->option & OPTION_ANY_NET_KEYWORD) {
+    if (line[i] >= 'A' && line[i] <= 'z') {
+      while (i < len && line[i] >= 'A' && line[i] <= 'z') i++;
+      r->state = NET_OPEN;
+      return i;
+    }
+  } else if (wordAt(line, i, len, "NET")) {
+    r->state = NET_OPEN;
+    return i + 3;
+  }
+  if (line[i] == '}') {
+    r->state = OUTSIDE;
+    return i + 1;
+  }
+  r->state = SKIP_BLOCK;
+  return i;
+}
+
+// The start of a definition entry: its part text runs to the last colon of
+// the line, and is split at a full stop into value and PCB attribute.
+int handleDefinition(CcfReader* r, const char* line, int i, int len) {
+  int quotes = 0;
+  for (; i < len && (line[i] == ' ' || line[i] == '"'); i++)
+    if (line[i] == '"') quotes++;
+  if (i >= len) return len;
+  if (line[i] == '}') {
+    r->state = BODY;
+    return i + 1;
+  }
+  int s = i;
+  int c = findLastByte(line, s + 1, len, ':');
+  if (c < 0) return len;  // no colon on the line: nothing to read there
+
+  // The split point: the last full stop before the second-to-last colon,
+  // else the last one before the last colon.  A full stop inside an open
+  // double quote is part of the value, so the search then starts after the
+  // closing quote (with none before the colon there is no split point).
+  int from = s + 1;
+  bool searchable = true;
+  if (quotes % 2 == 1) {
+    int q = findByte(line, s, c, '"');
+    if (q >= c) searchable = false;
+    from = q + 1;
+  }
+  int p = -1;
+  if (searchable) {
+    int c2 = findLastByte(line, s + 1, c, ':');
+    if (c2 >= 0) p = findLastByte(line, from, c2, '.');
+    if (p < 0) p = findLastByte(line, from, c, '.');
+  }
+
+  if ((r->option & OPTION_WHOLE_PART_TEXT) || p < 0) {
+    int e = findByte(line, s, c, '"');
+    copyBytes(r->value, CAP_VALUE, line + s, static_cast<size_t>(e - s));
+    r->pcbAttribute[0] = '\0';
+  } else {
+    int e = findByte(line, s, p, '"');
+    copyBytes(r->value, CAP_VALUE, line + s, static_cast<size_t>(e - s));
+    int k = p;
+    while (k < c && (line[k] == '.' || line[k] == ' ')) k++;
+    e = findByte(line, k, c, '"');
+    copyBytes(r->pcbAttribute, CAP_PCB_ATTRIBUTE, line + k, static_cast<size_t>(e - k));
+  }
+  trimTrailingSpaces(r->value);
+  trimTrailingSpaces(r->pcbAttribute);
+  r->state = REFERENCES;
+  return c;
+}
+
+// Items of a list are separated by a comma (spaces around it allowed) or by
+// spaces alone; a ";" ends the entry, also right after a trailing comma.
+int handleReferences(CcfReader* r, const char* line, int i, int len) {
+  for (;;) {
+    while (i < len && (line[i] == ' ' || line[i] == '"' || line[i] == ',' || line[i] == ':')) i++;
+    if (i >= len) return len;
+    if (line[i] == ';') break;
+    int start = i;
+    while (i < len && line[i] != ' ' && line[i] != ',' && line[i] != ';') i++;
+    // Past 6000 parts the reference goes into the spare record and is lost.
+    char reference[CAP_REFERENCE + 1];
+    copyBytes(reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start));
+    addPart(r->parts, &r->partsStored, reference, r->value, r->pcbAttribute);
+    i = skipSpaces(line, i, len);
+    if (i < len && line[i] == ';') break;
+    if (i < len && line[i] == ',') i++;
+  }
+  r->state = DEFINITION;
+  return i + 1;
+}
+
+int handleNetEntry(CcfReader* r, const char* line, int i, int len) {
+  while (i < len && (line[i] == ' ' || line[i] == '$')) i++;
+  if (i >= len) return len;
+  if (line[i] == '}') {
+    r->state = BODY;
+    return i + 1;
+  }
+  int start = i;
+  i = findByte(line, i, len, ':');
+  copyBytes(r->netName, CAP_NET_NAME, line + start, static_cast<size_t>(i - start));
+  trimTrailingSpaces(r->netName);
+  r->state = PINS;
+  return i;
+}
+
+int handlePins(CcfReader* r, const char* line, int i, int len) {
+  for (;;) {
+    while (i < len && (line[i] == ':' || line[i] == ' ' || line[i] == ',')) i++;
+    if (i >= len) return len;
+    if (line[i] == ';') break;
+    if (r->nodesStored >= MAX_NODES) {
+      i = findByte(line, i, len, ')');
+      if (i < len) i++;
+    } else {
+      // The reference keeps spaces, trailing ones too; the pin loses its
+      // trailing spaces after the cut to its capacity.
+      int refStart = i;
+      i = findByte(line, i, len, '(');
+      int refEnd = i;
+      if (i < len) i++;
+      i = skipSpaces(line, i, len);
+      int pinStart = i;
+      i = findByte(line, i, len, ')');
+      char pin[CAP_PIN + 1];
+      copyBytes(pin, CAP_PIN, line + pinStart, static_cast<size_t>(i - pinStart));
+      trimTrailingSpaces(pin);
+      if (i < len) i++;
+      addNode(r->nodes, &r->nodesStored, line + refStart, static_cast<size_t>(refEnd - refStart),
+              pin, strlen(pin), r->netName);
+    }
+    i = skipSpaces(line, i, len);
+    if (i < len && line[i] == ';') break;
+    if (i < len && line[i] == ',') i++;
+  }
+  r->state = NET_ENTRY;
+  return i + 1;
+}
+
+}  // namespace
+
+int readCcfNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
+  CcfReader r;
+  r.parts = parts;
+  r.nodes = nodes;
+  r.partsStored = 0;
+  r.nodesStored = 0;
+  r.option = settingValues[VAL_FORMAT_OPTION_VALUE];
+  r.state = OUTSIDE;
+  r.value[0] = '\0';
+  r.pcbAttribute[0] = '\0';
+  r.netName[0] = '\0';
+
+  char line[READER_LINE_SIZE];
+  int len;
+  while ((len = readLine(in, line, READER_LINE_MAX, LINE_TAB_AS_SPACE | LINE_DROP_CONTROLS)) >= 0) {
+    int i = 0;
+    while (i < len) {
+      switch (r.state) {
+        case OUTSIDE: i = handleOutside(&r, line, i, len); break;
+        case BODY_OPEN: i = passByte(&r, line, i, len, '{', BODY); break;
+        case BODY: i = handleBody(&r, line, i, len); break;
+        case SKIP_BLOCK: i = passByte(&r, line, i, len, '}', BODY); break;
+        case DEFINITION_OPEN: i = passByte(&r, line, i, len, '{', DEFINITION); break;
+        case DEFINITION: i = handleDefinition(&r, line, i, len); break;
+        case REFERENCES: i = handleReferences(&r, line, i, len); break;
+        case NET_OPEN: i = passByte(&r, line, i, len, '{', NET_ENTRY); break;
+        case NET_ENTRY: i = handleNetEntry(&r, line, i, len); break;
+        case PINS: i = handlePins(&r, line, i, len); break;
+      }
+    }
+  }
+
+  if (r.nodesStored == 0) return -9;
+  *nodeCountOut = r.nodesStored;
+  return r.partsStored;
+}

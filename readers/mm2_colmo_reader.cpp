@@ -62,9 +62,10 @@ size_t compactInput(ByteSource* in) {
   char piece[READER_LINE_SIZE];
   size_t used = 0;
   ListState state = IGNORE;
+  bool lineOpen = false;
   int len;
   while (used < COMPACT_MARK &&
-         (len = readLinePiece(in, piece, READER_LINE_MAX, LINE_TAB_AS_SPACE)) >= 0) {
+         (len = readLinePiece(in, piece, READER_LINE_MAX, LINE_TAB_AS_SPACE, &lineOpen)) >= 0) {
     size_t end = static_cast<size_t>(len);
     size_t k;
     if ((k = scanToWord(piece, 0, end, "$PTS")) < end) state = PART_LIST;

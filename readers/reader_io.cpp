@@ -29,21 +29,35 @@ int readLine(ByteSource* source, char* buf, int cap, unsigned rules) {
   return n;
 }
 
-int readLinePiece(ByteSource* source, char* buf, int cap, unsigned rules) {
+int readLinePiece(ByteSource* source, char* buf, int cap, unsigned rules, bool* lineOpen) {
   int n = 0;
-  while (n < cap) {
+  for (;;) {
     int c = nextByte(source);
-    if (c < 0) break;
+    if (c < 0) {
+      if (n == 0 && !(*lineOpen && (rules & LINE_CLOSE_LAST))) {
+        *lineOpen = false;
+        return -1;
+      }
+      if (rules & LINE_CLOSE_LAST) buf[n++] = '\r';
+      break;
+    }
     if (c == '\t' && (rules & LINE_TAB_AS_SPACE)) c = ' ';
     if (c == '\r' || c == '\n') {
       if (c == '\r' && peekByte(source) == '\n') nextByte(source);
       buf[n++] = '\r';
       break;
     }
+    if (c < 32 && (rules & LINE_DROP_CONTROLS)) continue;
     buf[n++] = static_cast<char>(c);
+    if (n == cap) {
+      *lineOpen = true;
+      buf[n] = '\0';
+      return n;
+    }
   }
+  *lineOpen = false;
   buf[n] = '\0';
-  return n > 0 ? n : -1;
+  return n;
 }
 
 size_t scanToByte(const char* text, size_t pos, size_t end, char c) {

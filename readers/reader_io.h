@@ -16,6 +16,7 @@ enum : unsigned {
   LINE_TAB_AS_SPACE = 1u,        // a TAB byte reads as a space
   LINE_DROP_CONTROLS = 2u,       // other bytes below 32 are discarded
   LINE_END_NEEDS_TEXT = 4u,      // see readLine: dropped bytes alone make no last line
+  LINE_CLOSE_LAST = 8u,          // see readLinePiece: the last line gets its CR
 };
 
 // Reads one line into buf (at most `cap` characters, terminated).  A line
@@ -27,14 +28,21 @@ enum : unsigned {
 // when the input ends after dropped bytes alone, without a line end.
 int readLine(ByteSource* source, char* buf, int cap, unsigned rules);
 
-// Reads one piece of a line into buf: at most `cap` bytes, the line end
-// counted.  The line end (CR, CR LF or a lone LF) is stored as one CR, so
-// every line reads as if it ended in CR LF; a line longer than the piece
-// arrives in several pieces and only the last one carries the CR.  The last
-// line of the input may have none.  Every byte but the line end is stored as
-// it is (TAB as a space under LINE_TAB_AS_SPACE).  buf needs cap + 1 bytes;
-// returns the number of bytes stored, or -1 at the end of the input.
-int readLinePiece(ByteSource* source, char* buf, int cap, unsigned rules);
+// Reads the next piece of a line for the readers that take every line as
+// ending in CR LF and read it in pieces of at most `cap` bytes, the line end
+// counted (as fgets(buf, cap + 1, ...) reads such a file in binary mode).
+// A line ends at a CR (a LF right after it belongs to the same line end) or
+// at a LF alone; whatever its form, the piece that holds the line end gets
+// one CR as its last byte.  A piece is either at most cap - 1 bytes of text
+// and that CR, or `cap` bytes of text without one (the line goes on in the
+// next piece).  The LF of a line end whose CR filled a piece is not handed
+// out as a piece of its own: it would hold nothing but a blank.  Under
+// LINE_CLOSE_LAST the last line of the input gets its CR even when the input
+// ends without a line end; otherwise it arrives without one.  `lineOpen`
+// carries from call to call whether the last piece ended inside its line;
+// start it false.  Returns the number of bytes stored (the buffer is
+// terminated), or -1 at the end of the input.
+int readLinePiece(ByteSource* source, char* buf, int cap, unsigned rules, bool* lineOpen);
 
 // Scanning of a text held in memory, text[0..end): no search reads at or
 // past `end`, and a search that finds nothing returns `end`.
@@ -46,6 +54,13 @@ size_t scanToAny(const char* text, size_t pos, size_t end, const char* stops);
 size_t scanToWord(const char* text, size_t pos, size_t end, const char* word);
 // Whether `word` begins at `pos` (and ends before `end`).
 bool wordAt(const char* text, size_t pos, size_t end, const char* word);
+
+// Appends one byte to the compacted input in textBuffer; `length` counts
+// the bytes kept.  The last byte of the buffer stays free for the
+// terminator, so nothing is ever written past it.
+inline void packByte(int* length, char c) {
+  if (*length < TEXT_BUFFER_SIZE - 1) textBuffer[(*length)++] = c;
+}
 
 // Index of the first byte at or after `i` that is not a space.
 inline int skipSpaces(const char* line, int i, int len) {
