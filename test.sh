@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native suite, the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows programs
-# built with the i686 cross compiler and run under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, every fuzz target for 30
+# seconds on its corpus, and the Windows programs built with the i686 cross
+# compiler and run under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 . cmake/deps.sh
@@ -19,6 +20,9 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake -S . -B build-asan -DKORV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build-asan -j$jobs
 (cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$jobs)
+
+echo "== Fuzz targets, 30 seconds each"
+bash fuzz/run.sh 30
 
 echo "== Windows programs (32-bit), run under Wine"
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
