@@ -13,7 +13,7 @@ cmake --build build-bench -j2 >/dev/null
 data="$PWD/build-bench/data"
 rm -rf "$data"
 mkdir -p "$data"
-build-bench/bench/korv-bench-generate "$data"
+build-bench/korv-bench-generate "$data"
 ls -l "$data"
 KORV_BENCH_DATA="$data" build-bench/bench/korv-bench --benchmark_min_time=0.5
 
