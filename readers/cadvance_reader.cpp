@@ -244,7 +244,5 @@ int readCadvanceNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, in
   if (c.end == 0) return -9;
   int r = parseCompacted(&c);
   if (r < 0) return r;
-  if (c.nodesStored == 0) return -9;
-  *nodeCountOut = c.nodesStored;
-  return c.partsStored;
+  return finishRead(c.partsStored, c.nodesStored, nodeCountOut);
 }

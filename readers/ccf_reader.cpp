@@ -253,7 +253,5 @@ int readCcfNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* no
     }
   }
 
-  if (r.nodesStored == 0) return -9;
-  *nodeCountOut = r.nodesStored;
-  return r.partsStored;
+  return finishRead(r.partsStored, r.nodesStored, nodeCountOut);
 }

@@ -212,7 +212,5 @@ int readMm2ColmoNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, in
   if (m.end == 0) return -9;
   int r = parseCompacted(&m);
   if (r < 0) return r;
-  if (m.nodesStored == 0) return -9;
-  *nodeCountOut = m.nodesStored;
-  return m.partsStored;
+  return finishRead(m.partsStored, m.nodesStored, nodeCountOut);
 }

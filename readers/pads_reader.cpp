@@ -145,7 +145,5 @@ int readPadsNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* n
       if (i < 0) return -2;
     }
   }
-  if (r.nodesStored == 0) return -9;
-  *nodeCountOut = r.nodesStored;
-  return r.partsStored;
+  return finishRead(r.partsStored, r.nodesStored, nodeCountOut);
 }

@@ -220,7 +220,5 @@ int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int*
         break;
     }
   }
-  if (r.nodesStored == 0) return -9;
-  *nodeCountOut = r.nodesStored;
-  return r.partsStored;
+  return finishRead(r.partsStored, r.nodesStored, nodeCountOut);
 }

@@ -73,6 +73,14 @@ inline int skipSpaces(const char* line, int i, int len) {
 bool addNode(NodeRecord* nodes, int* count, const char* reference, size_t referenceLen,
              const char* pin, size_t pinLen, const char* netName);
 
+// The end of every read: no node stored gives -9 (the out count is left
+// alone); otherwise the node count goes out and the part count is the result.
+inline int finishRead(int partsStored, int nodesStored, int* nodeCountOut) {
+  if (nodesStored == 0) return -9;
+  *nodeCountOut = nodesStored;
+  return partsStored;
+}
+
 // Turns every TAB of a buffer into a space.
 void tabsToSpaces(char* bytes, size_t len);
 

@@ -373,7 +373,5 @@ int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int
     }
   }
 
-  if (r.nodesStored == 0) return -9;
-  *nodeCountOut = r.nodesStored;
-  return r.partsStored;
+  return finishRead(r.partsStored, r.nodesStored, nodeCountOut);
 }
