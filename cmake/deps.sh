@@ -26,18 +26,23 @@ korv_native_deps() {
 }
 
 korv_cross_deps() {
-  korv_apt_install g++-mingw-w64-i686
+  korv_apt_install g++-mingw-w64-i686 g++-mingw-w64-x86-64
 }
 
-# 32-bit Wine, a virtual display, xdotool, a Japanese font and locale.
+# Wine, a virtual display, xdotool, a Japanese font and locale.  The 32-bit
+# loader is installed where the kernel runs 32-bit programs; elsewhere the
+# tests run the 64-bit build of the same sources under the 64-bit loader.
 korv_wine_deps() {
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    local sudo=""
-    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-    $sudo dpkg --add-architecture i386
-    apt_updated=0
+  korv_apt_install wine wine64 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic locales
+  if korv_runs_32bit; then
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+      local sudo=""
+      if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+      $sudo dpkg --add-architecture i386
+      apt_updated=0
+    fi
+    korv_apt_install wine32:i386
   fi
-  korv_apt_install wine wine32:i386 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic locales
   if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     local sudo=""
     if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -45,4 +50,18 @@ korv_wine_deps() {
     grep -q '^ja_JP.UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
     $sudo locale-gen >/dev/null
   fi
+}
+
+# Whether this kernel executes 32-bit x86 programs (some virtual machines'
+# kernels are built without that support).
+korv_runs_32bit() {
+  local probe
+  probe="$(mktemp)"
+  # A minimal 32-bit ELF that calls exit(0).
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\x31\xdb\xb8\x01\x00\x00\x00\xcd\x80\x00\x00\x00' >"$probe"
+  chmod +x "$probe"
+  local ok=1
+  "$probe" 2>/dev/null && ok=0
+  rm -f "$probe"
+  return $ok
 }

@@ -96,7 +96,7 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
   const char* openNet = nullptr;
   for (int i = 0; i < nodes_; i++) {
     const NodeRecord& node = nodes[i];
-    if (!isWrittenReference(node.reference, parts)) continue;
+    if (node.reference[0] == '\0' || !isWrittenReference(node.reference, parts)) continue;
     if (openNet == nullptr || strcmp(openNet, node.netName) != 0) {
       if (openNet != nullptr) putText(out, ")");
       putText(out, "\n    (net (code ");

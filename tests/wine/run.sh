@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs the Windows programs of a cross build under Wine.
-#   tests/wine/run.sh BUILD_DIR EXAMPLES_DIR
-# The command-line runner converts the example board and must write the same
-# netlist and report as the native build; further checks of the window
-# program live in window_test.sh beside this file.
+#   KORV_WINE=LOADER tests/wine/run.sh BUILD_DIR EXAMPLES_DIR
+# LOADER is the Wine loader to use ("wine" by default; "/usr/lib/wine/wine64"
+# for a 64-bit build).  The command-line runner converts the example board;
+# further checks of the window program live in window_test.sh beside this
+# file, which is sourced with $wine, $build, $examples and check().
 set -uo pipefail
 build="$1"
 examples="$2"
@@ -11,7 +12,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 export WINEPREFIX="$build/wineprefix"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=-all
-export WINEARCH=win32 
+wine="${KORV_WINE:-wine}"
 passed=0
 failed=0
 check() {  # name, then a command that must succeed
@@ -27,20 +28,31 @@ check() {  # name, then a command that must succeed
 }
 
 if [ ! -d "$WINEPREFIX" ]; then
-  wineboot --init >/dev/null 2>&1 || true
+  "$wine" wineboot --init >/dev/null 2>&1 || true
   wineserver -w 2>/dev/null || true
 fi
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cp "$examples/board.asc" "$examples/board.pro" "$examples/Korvandelith.csv" "$work/"
-(cd "$work" && wine "$build/korvandelith-cli.exe" --input board.asc --format pads \
+(cd "$work" && "$wine" "$build/korvandelith-cli.exe" --input board.asc --format pads \
   --project board.pro --category Korvandelith.csv --language en >out.txt 2>err.txt)
 status=$?
 check "cli.exe converts the example" test "$status" -eq 0
 check "cli.exe result text" grep -q "^Completed" "$work/out.txt"
 check "cli.exe wrote the netlist" test -s "$work/board.net"
 check "cli.exe wrote the report" test -s "$work/board.asc_f00.csv"
+native="${KORV_NATIVE_CLI:-}"
+if [ -n "$native" ]; then
+  # Every build writes the same bytes.
+  mkdir "$work/native"
+  cp "$examples/board.asc" "$examples/board.pro" "$examples/Korvandelith.csv" "$work/native/"
+  (cd "$work/native" && "$native" --input board.asc --format pads --project board.pro \
+    --category Korvandelith.csv --language en >out.txt 2>err.txt)
+  check "same netlist as the native build" cmp -s "$work/board.net" "$work/native/board.net"
+  check "same report as the native build" cmp -s "$work/board.asc_f00.csv" "$work/native/board.asc_f00.csv"
+  check "same result text as the native build" cmp -s "$work/out.txt" "$work/native/out.txt"
+fi
 
 if [ -f "$here/window_test.sh" ] && [ -f "$build/window/korvandelith.exe" ]; then
   . "$here/window_test.sh"
