@@ -33,7 +33,8 @@ struct ScrollBarState {
 bool uiCreateControl(int id, const char* className, uint32_t style, int x, int y, int width,
                      int height);
 void uiSetControlText(int id, const char* text);
-// Reads the control's text into buf of `size` bytes (always terminated).
+// Reads the control's text into buf of `size` bytes (always terminated);
+// buf stays as it is when the control does not exist.
 void uiGetControlText(int id, char* buf, int size);
 void uiSetCheck(int id, bool checked);
 void uiEnableControl(int id, bool enabled);
