@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . cmake/deps.sh
 korv_native_deps
-cmake -S . -B build -DKORV_TESTS=OFF >/dev/null
+cmake -S . -B build >/dev/null
 cmake --build build -j2 --target korvandelith-cli >/dev/null
 work="$PWD/build/example"
 rm -rf "$work"

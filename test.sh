@@ -12,7 +12,7 @@ korv_wine_deps
 
 jobs=2
 echo "== Native build and tests"
-cmake -S . -B build >/dev/null
+cmake -S . -B build -DKORV_TESTS=ON -DKORV_SANITIZE=OFF >/dev/null
 cmake --build build -j$jobs
 (cd build && ctest --output-on-failure -j$jobs)
 
