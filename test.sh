@@ -30,8 +30,8 @@ cmake --build build-win -j$jobs
 if korv_runs_32bit; then
   KORV_NATIVE_CLI="$PWD/build/korvandelith-cli" KORV_WINE=wine bash tests/wine/run.sh "$PWD/build-win" "$PWD/examples"
 else
-  # This kernel runs no 32-bit programs, so neither the 32-bit Wine loader:
-  # the same sources built for 64-bit Windows are tested instead.
+  # No 32-bit programs run here (not even through qemu), so neither the
+  # 32-bit Wine loader: the same sources built for 64-bit Windows are tested.
   echo "(no 32-bit execution here: testing the 64-bit build under wine64)"
   cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
   cmake --build build-win64 -j$jobs

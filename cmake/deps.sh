@@ -30,11 +30,12 @@ korv_cross_deps() {
 }
 
 # Wine, a virtual display, xdotool, a Japanese font and locale.  The 32-bit
-# loader is installed where the kernel runs 32-bit programs; elsewhere the
-# tests run the 64-bit build of the same sources under the 64-bit loader.
+# loader is installed where 32-bit programs run (natively, or through qemu's
+# user-mode emulator on kernels built without 32-bit support); where neither
+# works the tests run the 64-bit build of the same sources under wine64.
 korv_wine_deps() {
   korv_apt_install wine wine64 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic locales
-  if korv_runs_32bit; then
+  if korv_enable_32bit; then
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
       local sudo=""
       if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -64,4 +65,22 @@ korv_runs_32bit() {
   "$probe" 2>/dev/null && ok=0
   rm -f "$probe"
   return $ok
+}
+
+# Makes this machine run 32-bit x86 programs: natively when the kernel can,
+# else by registering qemu's user-mode emulator for them with binfmt_misc
+# (root only).  True when 32-bit programs run afterwards.
+korv_enable_32bit() {
+  korv_runs_32bit && return 0
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  korv_apt_install qemu-user-static || return 1
+  local misc=/proc/sys/fs/binfmt_misc
+  [ -e "$misc/register" ] || $sudo mount -t binfmt_misc binfmt_misc "$misc" 2>/dev/null
+  if [ ! -e "$misc/qemu-i386" ] && [ -e "$misc/register" ]; then
+    # The kernel decodes the \x escapes of the magic and mask itself.
+    printf '%s\n' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
+      $sudo tee "$misc/register" >/dev/null 2>&1
+  fi
+  korv_runs_32bit
 }
