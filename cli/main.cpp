@@ -95,6 +95,7 @@ bool takesValue(const char* option) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  prepareTableMemory();
 #ifdef _WIN32
   _setmode(_fileno(stdout), _O_BINARY);
 #endif

@@ -31,18 +31,45 @@ int refillByteSource(ByteSource* source) {
 }
 
 int readFileLine(ByteSource* source, char* buf, int cap, bool textMode) {
-  int n = 0;
-  int c = 0;
-  while (n < cap) {
-    c = nextByte(source);
-    if (c < 0) break;
-    if (textMode && c == '\r' && peekByte(source) == '\n') c = nextByte(source);
-    buf[n++] = static_cast<char>(c);
-    if (c == '\n') break;
+  // Copies whole stretches of the input buffer up to the next line feed.
+  size_t n = 0;
+  size_t room = static_cast<size_t>(cap);
+  bool ended = false;
+  while (n < room) {
+    if (source->pos >= source->len) {
+      if (refillByteSource(source) < 0) {
+        ended = true;
+        break;
+      }
+      source->pos--;
+    }
+    const unsigned char* start = source->data + source->pos;
+    size_t take = source->len - source->pos;
+    if (take > room - n) take = room - n;
+    const void* lf = memchr(start, '\n', take);
+    if (lf != nullptr) take = static_cast<size_t>(static_cast<const unsigned char*>(lf) - start) + 1;
+    memcpy(buf + n, start, take);
+    n += take;
+    source->pos += take;
+    if (lf != nullptr) {
+      // Text mode reads CR LF as a line feed.
+      if (textMode && n >= 2 && buf[n - 2] == '\r') {
+        buf[n - 2] = '\n';
+        n--;
+      }
+      buf[n] = '\0';
+      return static_cast<int>(n);
+    }
+  }
+  // A line cut by the capacity right after a CR still takes the LF that
+  // follows it in text mode, as one line feed.
+  if (!ended && textMode && n > 0 && buf[n - 1] == '\r' && peekByte(source) == '\n') {
+    nextByte(source);
+    buf[n - 1] = '\n';
   }
   buf[n] = '\0';
-  if (n == 0 && c < 0) return -1;
-  return n;
+  if (n == 0 && ended) return -1;
+  return static_cast<int>(n);
 }
 
 void openTextOut(TextOut* out, FILE* file) {
@@ -70,15 +97,18 @@ void putBytes(TextOut* out, const char* bytes, size_t len) {
 }
 
 void putText(TextOut* out, const char* text) {
-  const char* start = text;
-  for (const char* p = text; *p != '\0'; p++) {
-    if (*p == '\n') {
-      putBytes(out, start, static_cast<size_t>(p - start));
-      putBytes(out, "\r\n", 2);
-      start = p + 1;
+  size_t len = strlen(text);
+  const char* end = text + len;
+  while (text < end) {
+    const char* lf = static_cast<const char*>(memchr(text, '\n', static_cast<size_t>(end - text)));
+    if (lf == nullptr) {
+      putBytes(out, text, static_cast<size_t>(end - text));
+      return;
     }
+    putBytes(out, text, static_cast<size_t>(lf - text));
+    putBytes(out, "\r\n", 2);
+    text = lf + 1;
   }
-  putBytes(out, start, strlen(start));
 }
 
 void putChar(TextOut* out, char c) {
@@ -88,14 +118,25 @@ void putChar(TextOut* out, char c) {
 
 void putDecimal(TextOut* out, long long value) {
   char digits[24];
-  int n = snprintf(digits, sizeof digits, "%lld", value);
-  putBytes(out, digits, static_cast<size_t>(n));
+  char* p = digits + sizeof digits;
+  unsigned long long magnitude = value < 0 ? 0ULL - static_cast<unsigned long long>(value)
+                                           : static_cast<unsigned long long>(value);
+  do {
+    *--p = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--p = '-';
+  putBytes(out, p, static_cast<size_t>(digits + sizeof digits - p));
 }
 
 void putUpperHex(TextOut* out, unsigned value) {
   char digits[16];
-  int n = snprintf(digits, sizeof digits, "%X", value);
-  putBytes(out, digits, static_cast<size_t>(n));
+  char* p = digits + sizeof digits;
+  do {
+    *--p = "0123456789ABCDEF"[value & 15];
+    value >>= 4;
+  } while (value != 0);
+  putBytes(out, p, static_cast<size_t>(digits + sizeof digits - p));
 }
 
 bool closeTextOut(TextOut* out) {

@@ -16,3 +16,9 @@ bool pathInCurrentDirectory(const char* name, char* buf, int size);
 
 // Whether a file (not a directory) exists at `path`.
 bool fileExists(const char* path);
+
+// Asks the system to back the program's fixed tables with large pages where
+// it can.  Every run touches megabytes of them, and on some systems faulting
+// them in 4 KB at a time costs more than the whole conversion.  Does nothing
+// where the system offers no such request.
+void prepareTableMemory();

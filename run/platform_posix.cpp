@@ -1,8 +1,10 @@
 // POSIX bodies of the platform calls: opendir/readdir and getcwd.
 #include <dirent.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "run/platform.h"
@@ -60,3 +62,17 @@ bool fileExists(const char* path) {
   struct stat info;
   return stat(path, &info) == 0 && !S_ISDIR(info.st_mode);
 }
+
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+// The linker's marks around the zero-initialised data, where the tables live.
+extern "C" char __bss_start[];
+extern "C" char _end[];
+
+void prepareTableMemory() {
+  uintptr_t start = (reinterpret_cast<uintptr_t>(__bss_start) + 4095) & ~static_cast<uintptr_t>(4095);
+  uintptr_t end = reinterpret_cast<uintptr_t>(_end) & ~static_cast<uintptr_t>(4095);
+  if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+}
+#else
+void prepareTableMemory() {}
+#endif

@@ -39,3 +39,6 @@ bool fileExists(const char* path) {
   DWORD attributes = GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
+
+// Large pages need a privilege that ordinary users lack: nothing to ask.
+void prepareTableMemory() {}
