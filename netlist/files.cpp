@@ -84,7 +84,7 @@ static void flushTextOut(TextOut* out) {
   out->used = 0;
 }
 
-void putBytes(TextOut* out, const char* bytes, size_t len) {
+void putBytesSlow(TextOut* out, const char* bytes, size_t len) {
   while (len > 0) {
     if (out->used == sizeof out->buffer) flushTextOut(out);
     size_t room = sizeof out->buffer - out->used;

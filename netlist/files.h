@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 enum : int { BYTE_SOURCE_BUFFER = 65536, TEXT_OUT_BUFFER = 65536 };
 
@@ -54,9 +55,23 @@ struct TextOut {
 };
 
 void openTextOut(TextOut* out, FILE* file);
-void putBytes(TextOut* out, const char* bytes, size_t len);
+void putBytesSlow(TextOut* out, const char* bytes, size_t len);
+// Writes bytes as they are.
+inline void putBytes(TextOut* out, const char* bytes, size_t len) {
+  if (len <= sizeof out->buffer - out->used) {
+    memcpy(out->buffer + out->used, bytes, len);
+    out->used += len;
+  } else {
+    putBytesSlow(out, bytes, len);
+  }
+}
 void putText(TextOut* out, const char* text);  // '\n' goes out as CR LF
 void putChar(TextOut* out, char c);
+// Writes a literal as it stands: its line ends are written out as "\r\n".
+template <size_t N>
+inline void putLiteral(TextOut* out, const char (&text)[N]) {
+  putBytes(out, text, N - 1);
+}
 void putDecimal(TextOut* out, long long value);
 void putUpperHex(TextOut* out, unsigned value);
 // Writes what is buffered and closes the file; false when anything failed.

@@ -11,20 +11,10 @@
 
 #include <cstring>
 
-#include "netlist/stable_sort.h"
+#include "netlist/reference_set.h"
 
 namespace {
 
-const char* sortedReferences[MAX_PARTS + 1];
-const char* referenceScratch[MAX_PARTS + 1];
-
-bool needsQuotes(const char* text) {
-  if (text[0] == '\0' || text[0] == '"' || text[0] == '#') return true;
-  for (const char* p = text; *p != '\0'; p++)
-    if (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n' || *p == '(' || *p == ')')
-      return true;
-  return false;
-}
 
 void putQuoted(TextOut* out, const char* text) {
   putBytes(out, "\"", 1);
@@ -47,72 +37,64 @@ void putQuoted(TextOut* out, const char* text) {
 }
 
 void putToken(TextOut* out, const char* text) {
-  if (needsQuotes(text)) putQuoted(out, text);
-  else putBytes(out, text, strlen(text));
-}
-
-bool isWrittenReference(const char* reference, int count) {
-  int lo = 0, hi = count;
-  while (lo < hi) {
-    int mid = lo + (hi - lo) / 2;
-    int c = strcmp(sortedReferences[mid], reference);
-    if (c == 0) return true;
-    if (c < 0) lo = mid + 1;
-    else hi = mid;
+  size_t len = 0;
+  bool quote = text[0] == '\0' || text[0] == '"' || text[0] == '#';
+  for (; text[len] != '\0'; len++) {
+    char c = text[len];
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(' || c == ')') quote = true;
   }
-  return false;
+  if (quote) putQuoted(out, text);
+  else putBytes(out, text, len);
 }
 
 }  // namespace
 
 int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
                       const NodeRecord* nodes, int nodes_) {
-  putText(out, "(export (version D)\n  (components");
+  putLiteral(out, "(export (version D)\r\n  (components");
   for (int i = 0; i < parts; i++) {
     const PartRecord& part = partRecords[i];
     const char* value = part.value;
     if (strncmp(value, "#$#", 3) == 0) value += 3;
-    putText(out, "\n    (comp (ref ");
+    putLiteral(out, "\r\n    (comp (ref ");
     putToken(out, part.reference);
-    putText(out, ")\n      (value ");
-    if (value[0] == '\0') putText(out, "none");
+    putLiteral(out, ")\r\n      (value ");
+    if (value[0] == '\0') putLiteral(out, "none");
     else putToken(out, value);
-    putText(out, ")\n      (footprint ");
-    if (part.footprint[0] == '\0') putText(out, "none:none");
+    putLiteral(out, ")\r\n      (footprint ");
+    if (part.footprint[0] == '\0') putLiteral(out, "none:none");
     else putToken(out, part.footprint);
-    putText(out,
-            ")\n      (libsource (lib device) (part \"\"))\n"
-            "      (sheetpath (names /) (tstamps /))\n      (tstamp ");
+    putLiteral(out,
+               ")\r\n      (libsource (lib device) (part \"\"))\r\n"
+               "      (sheetpath (names /) (tstamps /))\r\n      (tstamp ");
     putUpperHex(out, 0xA400u + static_cast<unsigned>(i));
-    putText(out, "))");
+    putLiteral(out, "))");
   }
-  putText(out, ")\n  (nets");
+  putLiteral(out, ")\r\n  (nets");
 
-  for (int i = 0; i < parts; i++) sortedReferences[i] = partRecords[i].reference;
-  stableSort(sortedReferences, parts, referenceScratch,
-             [](const char* a, const char* b) { return strcmp(a, b) < 0; });
+  fillReferenceSet(partRecords, parts);
 
   int code = 1;
   const char* openNet = nullptr;
   for (int i = 0; i < nodes_; i++) {
     const NodeRecord& node = nodes[i];
-    if (node.reference[0] == '\0' || !isWrittenReference(node.reference, parts)) continue;
+    if (node.reference[0] == '\0' || !referenceSetHas(node.reference)) continue;
     if (openNet == nullptr || strcmp(openNet, node.netName) != 0) {
-      if (openNet != nullptr) putText(out, ")");
-      putText(out, "\n    (net (code ");
+      if (openNet != nullptr) putLiteral(out, ")");
+      putLiteral(out, "\r\n    (net (code ");
       putDecimal(out, code++);
-      putText(out, ") (name ");
+      putLiteral(out, ") (name ");
       putQuoted(out, node.netName);
-      putText(out, ")");
+      putLiteral(out, ")");
       openNet = node.netName;
     }
-    putText(out, "\n      (node (ref ");
+    putLiteral(out, "\r\n      (node (ref ");
     putToken(out, node.reference);
-    putText(out, ") (pin ");
+    putLiteral(out, ") (pin ");
     putToken(out, node.pin);
-    putText(out, "))");
+    putLiteral(out, "))");
   }
-  if (openNet != nullptr) putText(out, ")");
-  putText(out, "))\n");
+  if (openNet != nullptr) putLiteral(out, ")");
+  putLiteral(out, "))\r\n");
   return 0;
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "netlist/reference_set.h"
 #include "netlist/stable_sort.h"
 #include "netlist/text.h"
 
@@ -33,8 +34,8 @@ struct NodeTexts {
 PartTexts partTexts[MAX_PARTS + 1];
 NodeTexts nodeTexts[MAX_NODES + 1];
 PartRecord partScratch[MAX_PARTS + 1];
-PartRecord partSorted[MAX_PARTS + 1];
 NodeRecord nodeScratch[MAX_NODES + 1];
+NodeRecord missingNodes[MAX_NODES + 1];
 
 bool lessNodeReference(const NodeRecord& a, const NodeRecord& b) {
   return strcmp(a.reference, b.reference) < 0;
@@ -122,9 +123,9 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
   }
 
   int parts_ = readerResult;
-  if (count > 0) stableSort(nodes, count, nodeScratch, lessNodeReference);
   if (readerResult == 0) {
     // No part list: one part per distinct node reference, in byte order.
+    if (count > 0) stableSort(nodes, count, nodeScratch, lessNodeReference);
     const char* previous = emptyText;
     for (int i = 0; i < count && parts_ < MAX_PARTS; i++) {
       if (strcmp(nodes[i].reference, previous) == 0) continue;
@@ -134,20 +135,17 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
   } else {
     // A part list that misses references its nets use: add those parts, so
     // that the netlist never names a component that does not exist.
-    for (int i = 0; i < readerResult; i++) partSorted[i] = parts[i];
-    stableSort(partSorted, readerResult,
-               partScratch, [](const PartRecord& a, const PartRecord& b) {
-                 return strcmp(a.reference, b.reference) < 0;
-               });
-    int p = 0;
+    fillReferenceSet(parts, readerResult);
+    int missing = 0;
+    for (int i = 0; i < count; i++)
+      if (nodes[i].reference[0] != '\0' && !referenceSetHas(nodes[i].reference))
+        missingNodes[missing++] = nodes[i];
+    if (missing > 0) stableSort(missingNodes, missing, nodeScratch, lessNodeReference);
     const char* previous = emptyText;
-    for (int i = 0; i < count && parts_ < MAX_PARTS; i++) {
-      const char* ref = nodes[i].reference;
-      if (strcmp(ref, previous) == 0) continue;
-      previous = ref;
-      while (p < readerResult && strcmp(partSorted[p].reference, ref) < 0) p++;
-      if (p < readerResult && strcmp(partSorted[p].reference, ref) == 0) continue;
-      appendDerivedPart(parts, &parts_, ref);
+    for (int i = 0; i < missing && parts_ < MAX_PARTS; i++) {
+      if (strcmp(missingNodes[i].reference, previous) == 0) continue;
+      appendDerivedPart(parts, &parts_, missingNodes[i].reference);
+      previous = missingNodes[i].reference;
     }
   }
 

@@ -5,10 +5,30 @@
 
 #include "netlist/text.h"
 
+// Copies the bytes of 32 and above that follow in the input buffer, which
+// every line rule stores as they are; returns how many it took.
+static int copyPrintable(ByteSource* source, char* buf, int n, int cap) {
+  const unsigned char* data = source->data;
+  size_t p = source->pos;
+  size_t end = source->len;
+  size_t room = static_cast<size_t>(cap - n);
+  if (end - p > room) end = p + room;
+  size_t start = p;
+  while (p < end && data[p] >= 32) buf[n++] = static_cast<char>(data[p++]);
+  source->pos = p;
+  return static_cast<int>(p - start);
+}
+
 int readLine(ByteSource* source, char* buf, int cap, unsigned rules) {
   int n = 0;
   bool any = false;
   while (n < cap) {
+    int copied = copyPrintable(source, buf, n, cap);
+    if (copied > 0) {
+      n += copied;
+      any = true;
+      continue;
+    }
     int c = nextByte(source);
     if (c < 0) {
       buf[n] = '\0';
@@ -32,6 +52,7 @@ int readLine(ByteSource* source, char* buf, int cap, unsigned rules) {
 int readLinePiece(ByteSource* source, char* buf, int cap, unsigned rules, bool* lineOpen) {
   int n = 0;
   for (;;) {
+    if (n < cap - 1) n += copyPrintable(source, buf, n, cap - 1);
     int c = nextByte(source);
     if (c < 0) {
       if (n == 0 && !(*lineOpen && (rules & LINE_CLOSE_LAST))) {

@@ -10,24 +10,24 @@
 void writeReportBody(TextOut* report, PartRecord* parts, int count, int duplicateCount,
                      char* totals, int size) {
   sortPartsForReport(parts, count);
-  putText(report,
-          "Status,Category,Value,Reference number,PCB attribute,Forced mark,Footprint code\n");
+  putLiteral(report,
+             "Status,Category,Value,Reference number,PCB attribute,Forced mark,Footprint code\r\n");
   for (int i = 0; i < count; i++) {
     const PartRecord& part = parts[i];
     putText(report, part.status);
-    putText(report, ",");
+    putLiteral(report, ",");
     putText(report, part.category);
-    putText(report, ",\"`");
+    putLiteral(report, ",\"`");
     putText(report, part.value);
-    putText(report, "\",");
+    putLiteral(report, "\",");
     putText(report, part.reference);
-    putText(report, ",\"");
+    putLiteral(report, ",\"");
     putText(report, part.pcbAttribute);
-    putText(report, "\",");
+    putLiteral(report, "\",");
     putText(report, part.forcedMark);
-    putText(report, ",\"");
+    putLiteral(report, ",\"");
     putText(report, part.footprint);
-    putText(report, "\"\n");
+    putLiteral(report, "\"\r\n");
   }
   const StatusCounters& c = statusCounters;
   snprintf(totals, static_cast<size_t>(size),
