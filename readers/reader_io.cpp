@@ -116,8 +116,3 @@ bool addNode(NodeRecord* nodes, int* count, const char* reference, size_t refere
   (*count)++;
   return true;
 }
-
-void tabsToSpaces(char* bytes, size_t len) {
-  for (size_t i = 0; i < len; i++)
-    if (bytes[i] == '\t') bytes[i] = ' ';
-}

@@ -81,9 +81,6 @@ inline int finishRead(int partsStored, int nodesStored, int* nodeCountOut) {
   return partsStored;
 }
 
-// Turns every TAB of a buffer into a space.
-void tabsToSpaces(char* bytes, size_t len);
-
 // Reader entry points, selected by the run through the input format.
 int readCadvanceNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
 int readMm2ColmoNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
