@@ -1,9 +1,9 @@
 // Buffered byte input, fgets-style line reading and text-mode output.
 #include "netlist/files.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
+
+#include "run/platform.h"
 
 void openByteSource(ByteSource* source, FILE* file) {
   source->file = file;
@@ -146,15 +146,6 @@ bool closeTextOut(TextOut* out) {
   return !out->failed;
 }
 
-FILE* openForReading(const char* path) {
-  FILE* f = fopen(path, "rb");
-  if (f == nullptr) return nullptr;
-  struct stat info;
-  if (fstat(fileno(f), &info) == 0 && S_ISDIR(info.st_mode)) {
-    fclose(f);
-    return nullptr;
-  }
-  return f;
-}
+FILE* openForReading(const char* path) { return openRegularFile(path); }
 
 FILE* openForWriting(const char* path) { return fopen(path, "wb"); }

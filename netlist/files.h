@@ -77,6 +77,7 @@ void putUpperHex(TextOut* out, unsigned value);
 // Writes what is buffered and closes the file; false when anything failed.
 bool closeTextOut(TextOut* out);
 
-// fopen that refuses directories (a directory is never a readable file).
+// Opens a regular file for reading (binary); a directory, FIFO, device or
+// socket counts as a file that cannot be opened, so no read waits for ever.
 FILE* openForReading(const char* path);
 FILE* openForWriting(const char* path);  // binary "wb": TextOut adds the CRs

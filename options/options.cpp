@@ -18,7 +18,8 @@ static const char* const messageTable[MESSAGE_PAIR_COUNT * 2] = {
     "フォーマット・エラー\n", "Format error\n",                       // 12
     "CSVファイルが開けません\n", "Can't open the CSV file.\n",         // 13
     "フォーマット・オプション・エラー\n", "Format option error\n",     // 14
-    "", "", "", "", "", "", "", "", "", "",                        // 15-19
+    "出力ファイルに書き込めません\n", "Can't write the output file.\n",  // 15
+    "", "", "", "", "", "", "", "",                                // 16-19
 };
 
 void resetSettings() {
