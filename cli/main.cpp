@@ -45,8 +45,8 @@ const char usageText[] =
     "  -h, --help             show this help\n"
     "  --version              show the version\n"
     "\n"
-    "Exit status: 0 when the run completed, 1 when it reported anything else,\n"
-    "2 for a usage error.\n";
+    "Exit status: 0 when the run completed, 1 when it reported anything else\n"
+    "(or its result could not be written), 2 for a usage error.\n";
 
 int usageError(const char* message, const char* argument) {
   fprintf(stderr, "korvandelith-cli: %s%s\n", message, argument);
@@ -168,10 +168,12 @@ int main(int argc, char** argv) {
   runConversion();
 
   const char* result = settingTexts[TXT_RESULT_TEXT];
-  fwrite(result, 1, strlen(result), stdout);
-  fflush(stdout);
   size_t len = strlen(result);
   int status = (len >= 10 && strcmp(result + len - 10, "Completed\n") == 0) ? 0 : 1;
+  if (fwrite(result, 1, len, stdout) != len || fflush(stdout) != 0) {
+    fputs("korvandelith-cli: cannot write the result to standard output\n", stderr);
+    status = 1;
+  }
 
   const char* savePath = settingsArgument != nullptr ? settingsArgument : settingsPath;
   if (save && !writeSettingsFile(savePath)) {

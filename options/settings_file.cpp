@@ -7,11 +7,13 @@
 
 #include "netlist/files.h"
 #include "options/options.h"
+#include "run/output_file.h"
 
 namespace {
 
 ByteSource settingsSource;
 TextOut settingsOut;
+OutputFile settingsOutput;
 char lineBuffer[SETTING_TEXT_SIZE];
 
 // Reads one whole line (text mode), keeping its first 9999 characters
@@ -79,7 +81,9 @@ bool readSettingsFile(const char* path) {
 }
 
 bool writeSettingsFile(const char* path) {
-  FILE* file = openForWriting(path);
+  // Written to a temporary file and renamed over the old one, so a write
+  // that fails (a full disk) leaves the old settings whole.
+  FILE* file = beginOutput(&settingsOutput, path);
   if (file == nullptr) return false;
   TextOut* out = &settingsOut;
   openTextOut(out, file);
@@ -101,7 +105,11 @@ bool writeSettingsFile(const char* path) {
     putBytes(out, start, strlen(start));
     putText(out, "\n");
   }
-  return closeTextOut(out);
+  if (!closeTextOut(out)) {
+    discardOutput(&settingsOutput);
+    return false;
+  }
+  return commitOutput(&settingsOutput);
 }
 
 void startSettings(const char* path, const char* defaultCategoryPath) {

@@ -13,7 +13,8 @@
 // opened (the store is then unchanged).
 bool readSettingsFile(const char* path);
 
-// Writes all 20 values and 20 texts; false when the file cannot be written.
+// Writes all 20 values and 20 texts to a temporary file and renames it over
+// the old file; false when that fails, and the old file is then unchanged.
 bool writeSettingsFile(const char* path);
 
 // The start-up sequence: reset, `categoryCsvPath` set to its default, the

@@ -1,11 +1,15 @@
 // Report numbering and reading back the previous report.
 //
 // A report row reads: status, category, "`value", reference, "PCB
-// attribute", forced mark, "footprint code".  Value, PCB attribute and
-// footprint code may be quoted (a spreadsheet may also write them bare);
-// after a quoted one the next column starts after the first comma that
-// follows the closing quote, so a value that itself ends in a quote keeps
-// its row intact.  The other columns run to the next comma as they stand.
+// attribute", forced mark, "footprint code".  A row is split into cells as
+// spreadsheets write them (any cell may be quoted, "" inside standing for
+// '"'), and lines end at a line feed or at a carriage return alone.  A row
+// whose quotes do not close that way (reports written before quotes were
+// doubled) is read by the older column rules: Value, PCB attribute and
+// footprint code may be quoted, and after a quoted one the next column
+// starts after the first comma that follows the closing quote, so a value
+// that itself ends in a quote keeps its row intact; the other columns run
+// to the next comma as they stand.
 #include "run/previous.h"
 
 #include <cstdio>
@@ -14,6 +18,7 @@
 #include "netlist/text.h"
 #include "run/category.h"
 #include "run/platform.h"
+#include "run/report_cells.h"
 
 PreviousRow previousTable[MAX_PREVIOUS + 1];
 int previousCount;
@@ -113,6 +118,60 @@ const char* takeFootprintColumn(const char* p, size_t* len) {
   return start;
 }
 
+// The cell text with one leading backquote dropped.
+void dropBackquote(const char** text, size_t* len) {
+  if (*len > 0 && **text == '`') {
+    (*text)++;
+    (*len)--;
+  }
+}
+
+void readRowCells(const ReportCells& cells, PreviousRow& row, bool counted) {
+  copyBytes(row.category, CAP_CATEGORY, cells.text[1], cells.length[1]);
+  const char* text = cells.text[2];
+  size_t len = cells.length[2];
+  dropBackquote(&text, &len);
+  copyBytes(row.value, CAP_VALUE, text, len);
+  trimTrailingSpaces(row.value);
+  replaceIllegalChars(row.value);
+  copyBytes(row.reference, CAP_REFERENCE, cells.text[3], cells.length[3]);
+  text = cells.text[4];
+  len = cells.length[4];
+  dropBackquote(&text, &len);
+  copyBytes(row.pcbAttribute, CAP_PCB_ATTRIBUTE, text, len);
+  trimTrailingSpaces(row.pcbAttribute);
+  copyBytes(row.forcedMark, CAP_FORCED_MARK, cells.text[5], cells.length[5]);
+  if (cells.count < REPORT_COLUMNS || !counted) return;
+  text = cells.text[6];
+  len = cells.length[6];
+  dropBackquote(&text, &len);
+  if (!cells.quoted[6]) {
+    // A bare code ends at the first control byte or byte of 0x80 and above.
+    size_t n = 0;
+    while (n < len && static_cast<unsigned char>(text[n]) >= 0x20 &&
+           static_cast<unsigned char>(text[n]) < 0x80)
+      n++;
+    len = n;
+  }
+  row.footprintCode = storeInTextPool(text, len);
+}
+
+// Calls visit for each line of a piece that readFileLine gave: a carriage
+// return alone also ends a line (a spreadsheet may end lines that way).
+// The empty rest after a piece's last carriage return is no line.  Stops,
+// returning false, when visit does.
+template <typename Visit>
+bool forEachLine(char* piece, Visit visit) {
+  char* line = piece;
+  for (;;) {
+    char* cr = strchr(line, '\r');
+    if (cr == nullptr) return *line == '\0' && line != piece ? true : visit(line);
+    *cr = '\0';
+    if (!visit(line)) return false;
+    line = cr + 1;
+  }
+}
+
 }  // namespace
 
 void bindPreviousTable() {
@@ -148,11 +207,11 @@ int reportHasHeader(const char* path) {
   if (file == nullptr) return -1;
   openByteSource(&headerSource, file);
   int found = 0;
-  while (readFileLine(&headerSource, textBuffer, RUN_LINE_MAX, true) >= 0) {
-    if (strncmp(textBuffer, "Status", 6) == 0) {
-      found = 1;
-      break;
-    }
+  while (found == 0 && readFileLine(&headerSource, textBuffer, RUN_LINE_MAX, true) >= 0) {
+    forEachLine(textBuffer, [&](char* line) {
+      if (isReportHeader(line)) found = 1;
+      return found == 0;
+    });
   }
   fclose(file);
   return found;
@@ -207,6 +266,13 @@ void readPreviousRow(char* line) {
   row.footprintCode = emptyText;
   row.currentFootprint = emptyText;
 
+  static ReportCells cells;
+  if (splitReportRow(line, &cells)) {
+    readRowCells(cells, row, counted);
+    if (counted) previousCount++;
+    return;
+  }
+
   const char* p = strchr(line, ',');  // the status column is passed over
   if (p != nullptr) p = takePlainColumn(p + 1, row.category, CAP_CATEGORY);
   if (p != nullptr) {
@@ -227,12 +293,19 @@ void readPreviousRow(char* line) {
 void readPreviousReport(ByteSource* in) {
   previousCount = 0;
   bool inRows = false;
-  while (readFileLine(in, textBuffer, RUN_LINE_MAX, true) >= 0) {
-    if (!inRows) {
-      inRows = strncmp(textBuffer, "Status", 6) == 0;
-      continue;
-    }
-    if (strncmp(textBuffer, "\"total ", 7) == 0) break;
-    readPreviousRow(textBuffer);
+  bool ended = false;
+  while (!ended && readFileLine(in, textBuffer, RUN_LINE_MAX, true) >= 0) {
+    forEachLine(textBuffer, [&](char* line) {
+      if (!inRows) {
+        inRows = isReportHeader(line);
+        return true;
+      }
+      if (strncmp(line, "\"total ", 7) == 0) {
+        ended = true;
+        return false;
+      }
+      readPreviousRow(line);
+      return true;
+    });
   }
 }

@@ -1,4 +1,6 @@
-// Conversion report: column header, one row per part, totals line.
+// Conversion report: column header, one row per part, totals line.  A
+// cell holding ',' or '"' is quoted with its quotes doubled, so that it
+// reads back whole.
 #include "run/report.h"
 
 #include <cstdio>
@@ -6,6 +8,7 @@
 #include "run/category.h"
 #include "run/previous.h"
 #include "run/reconcile.h"
+#include "run/report_cells.h"
 
 void writeReportBody(TextOut* report, PartRecord* parts, int count, int duplicateCount,
                      char* totals, int size) {
@@ -14,19 +17,19 @@ void writeReportBody(TextOut* report, PartRecord* parts, int count, int duplicat
              "Status,Category,Value,Reference number,PCB attribute,Forced mark,Footprint code\r\n");
   for (int i = 0; i < count; i++) {
     const PartRecord& part = parts[i];
-    putText(report, part.status);
+    putBareCell(report, part.status);
     putLiteral(report, ",");
-    putText(report, part.category);
+    putBareCell(report, part.category);
     putLiteral(report, ",\"`");
-    putText(report, part.value);
+    putQuotedText(report, part.value);
     putLiteral(report, "\",");
-    putText(report, part.reference);
+    putBareCell(report, part.reference);
     putLiteral(report, ",\"");
-    putText(report, part.pcbAttribute);
+    putQuotedText(report, part.pcbAttribute);
     putLiteral(report, "\",");
-    putText(report, part.forcedMark);
+    putBareCell(report, part.forcedMark);
     putLiteral(report, ",\"");
-    putText(report, part.footprint);
+    putQuotedText(report, part.footprint);
     putLiteral(report, "\"\r\n");
   }
   const StatusCounters& c = statusCounters;

@@ -133,7 +133,13 @@ void destroyWindowContent() {
       settingValues[VAL_WINDOW_RIGHT] = right;
       settingValues[VAL_WINDOW_BOTTOM] = bottom;
     }
-    writeSettingsFile(settingsPath);  // a file that cannot be written is not reported
+    if (!writeSettingsFile(settingsPath)) {
+      // The old file stays whole; the user learns that this session's
+      // settings were not kept.
+      static char text[SETTINGS_PATH_SIZE + 100];
+      snprintf(text, sizeof text, "%s%s", messageText(MSG_CANT_WRITE_OUTPUT), settingsPath);
+      uiMessageBox(text, "Error");
+    }
   }
   uiQuit(0);
 }
