@@ -251,3 +251,20 @@ TEST(PreviousReport, LimitsAndBadInput) {
     ASSERT_LE(previousCount, MAX_PREVIOUS);
   }
 }
+
+TEST(PreviousReport, SpreadsheetFormsAndDoubledQuotes) {
+  // Cells with ',' or '"' as the run writes them now, every cell quoted,
+  // a byte-order mark and CR-only line ends; a row whose quotes do not
+  // close as a spreadsheet's do is read by the older rules.
+  readReport(std::string("\xEF\xBB\xBF\"Status\",\"Category\"\r") +
+             "new,R,\"`1/4\"\",5%\",\"R1,A\",\"P\"\"x\",\",m\",\"Lib:\"\"q\"\"\"\r"
+             "\"keep\",\"C\",\"`1u\",\"C1\",\"`C0603 \",\"\",\"`Lib:C\"\r"
+             "new,L,\"`1/4\"\",L1,\"P\",,Lib:L\x82\xA0x\r"
+             "\r"
+             "\"total parts=4\"\rnew,Z,\"`z\",Z1,\"P\",,\"Lib:Z\"\r");
+  ASSERT_EQ(previousCount, 4);
+  EXPECT_EQ(row(0), "R|1/4\",5%|R1,A|P\"x|,m|Lib:\"q\"");
+  EXPECT_EQ(row(1), "C|1u|C1|C0603||Lib:C");
+  EXPECT_EQ(row(2), "L|1/4|L1|P||Lib:L");
+  EXPECT_EQ(row(3), "|||||");
+}

@@ -3,6 +3,8 @@
 // and the controls it creates from the settings.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <climits>
 #include <cstring>
 #include <random>
@@ -250,7 +252,7 @@ TEST_F(StartupTest, NoSettingsFileWhenThePathCannotBeFormed) {
   EXPECT_FALSE(exists(dir.file("Korvandelith.ini")));
 }
 
-TEST_F(StartupTest, UnwritableSettingsFileEndsQuietly) {
+TEST_F(StartupTest, UnwritableSettingsFileIsReported) {
   // A directory in the settings file's place can be neither read nor written.
   std::string cmd = "mkdir " + dir.file("Korvandelith.ini");
   ASSERT_EQ(system(cmd.c_str()), 0);
@@ -258,6 +260,16 @@ TEST_F(StartupTest, UnwritableSettingsFileEndsQuietly) {
   EXPECT_TRUE(checked(ID_CADVANCE));
   destroyWindowContent();
   EXPECT_EQ(fakeUi.quitCode, 0);
+  ASSERT_EQ(fakeUi.boxes.size(), 1u);
+  EXPECT_EQ(fakeUi.boxes[0].text, "出力ファイルに書き込めません\n" + dir.file("Korvandelith.ini"));
+  // On a full device the write fails, and the old file is never cut.
+  resetFakeUi();
+  fakeUi.fullPath = dir.file("sub/Korvandelith.exe");
+  ASSERT_EQ(system(("mkdir " + dir.file("sub")).c_str()), 0);
+  ASSERT_EQ(symlink("/dev/full", dir.file("sub/Korvandelith.ini").c_str()), 0);
+  createWindowContent(variablePitch);
+  destroyWindowContent();
+  EXPECT_EQ(fakeUi.boxes.size(), 1u);
 }
 
 }  // namespace

@@ -3,8 +3,9 @@
 #   KORV_WINE=LOADER tests/wine/run.sh BUILD_DIR EXAMPLES_DIR
 # LOADER is the Wine loader to use ("wine" by default; "/usr/lib/wine/wine64"
 # for a 64-bit build).  The command-line runner converts the example board;
-# further checks of the window program live in window_test.sh beside this
-# file, which is sourced with $wine, $build, $examples and check().
+# the file checks live in files_test.sh and further checks of the window
+# program in window_test.sh beside this file, both sourced with $wine,
+# $build, $examples, $work and check().
 set -uo pipefail
 build="$1"
 examples="$2"
@@ -52,6 +53,10 @@ if [ -n "$native" ]; then
   check "same netlist as the native build" cmp -s "$work/board.net" "$work/native/board.net"
   check "same report as the native build" cmp -s "$work/board.asc_f00.csv" "$work/native/board.asc_f00.csv"
   check "same result text as the native build" cmp -s "$work/out.txt" "$work/native/out.txt"
+fi
+
+if [ -f "$here/files_test.sh" ]; then
+  . "$here/files_test.sh"
 fi
 
 if [ -f "$here/window_test.sh" ] && [ -f "$build/window/korvandelith.exe" ]; then
