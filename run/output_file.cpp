@@ -62,6 +62,7 @@ FILE* beginOutput(OutputFile* out, const char* path) {
     bool taken = false;
     FILE* file = createNewFile(out->temp, &taken);
     if (file != nullptr) {
+      if (kind == TARGET_FILE) keepPermissions(file, out->target);
       out->pending = true;
       return file;
     }

@@ -56,6 +56,10 @@ int examineOutputTarget(const char* path, FILE** inPlace);
 // when it cannot, with *taken set when a file of that name already exists.
 FILE* createNewFile(const char* path, bool* taken);
 
+// Gives the new file `file` the access permissions of the existing file at
+// `path`, so that replacing a file keeps who may read and write it.
+void keepPermissions(FILE* file, const char* path);
+
 // Renames `from` over `to`, replacing a file already there in one step.
 bool replaceFile(const char* from, const char* to);
 void removeFile(const char* path);

@@ -145,6 +145,11 @@ FILE* createNewFile(const char* path, bool* taken) {
   return streamOf(fd, "wb");
 }
 
+void keepPermissions(FILE* file, const char* path) {
+  struct stat info;
+  if (stat(path, &info) == 0) fchmod(fileno(file), info.st_mode & 07777);
+}
+
 bool replaceFile(const char* from, const char* to) { return rename(from, to) == 0; }
 
 void removeFile(const char* path) { unlink(path); }

@@ -132,6 +132,9 @@ FILE* createNewFile(const char* path, bool* taken) {
   return streamOf(handle, "wb", _O_WRONLY);
 }
 
+// A read-only file is refused before it is replaced; nothing else to keep.
+void keepPermissions(FILE*, const char*) {}
+
 bool replaceFile(const char* from, const char* to) {
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
 }

@@ -166,6 +166,12 @@ TEST(UserFiles, LastGoodNetlistSurvivesEveryFailure) {
     EXPECT_EQ(b.read("board_f00.net"), rev);
     EXPECT_EQ(b.temporaries(), std::vector<std::string>{});
   }
+  // A completed run replaces the netlist and keeps its permissions.
+  chmod(b.dir.file("board.net").c_str(), 0640);
+  ASSERT_EQ(b.run().status, 0);
+  struct stat info;
+  ASSERT_EQ(stat(b.dir.file("board.net").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
   // A previous report that cannot be read.
   mkdir(b.dir.file("board.asc_f50.csv").c_str(), 0755);
   Outcome o = b.run({"--rev"});
