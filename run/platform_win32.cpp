@@ -90,8 +90,10 @@ bool identityOfFile(FILE* file, FileIdentity* id) {
 }
 
 FILE* openRegularFile(const char* path) {
-  HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Shared for deletion too, so that another run may rename a file over
+  // this one while it is read.
+  HANDLE handle = CreateFileA(path, GENERIC_READ, shareAll, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   // Pipes and character devices (CON, NUL, COM1) are not files to read.
   if (GetFileType(handle) != FILE_TYPE_DISK) {
