@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "netlist/losses.h"
 #include "netlist/text.h"
 #include "run/category.h"
+#include "run/own_lines.h"
 #include "run/platform.h"
 
 PreviousRow previousTable[MAX_PREVIOUS + 1];
@@ -227,7 +229,11 @@ void readPreviousRow(char* line) {
 void readPreviousReport(ByteSource* in) {
   previousCount = 0;
   bool inRows = false;
-  while (readFileLine(in, textBuffer, RUN_LINE_MAX, true) >= 0) {
+  char firstLine[LOSS_EXAMPLE_MAX + 1] = "";
+  bool anyLine = false;
+  while (readOwnLine(in, true, LOSS_LONG_REPORT_LINE) >= 0) {
+    if (!anyLine) copyText(firstLine, LOSS_EXAMPLE_MAX, textBuffer);
+    anyLine = true;
     if (!inRows) {
       inRows = strncmp(textBuffer, "Status", 6) == 0;
       continue;
@@ -235,4 +241,7 @@ void readPreviousReport(ByteSource* in) {
     if (strncmp(textBuffer, "\"total ", 7) == 0) break;
     readPreviousRow(textBuffer);
   }
+  // Lines without rows (no "Status" line): the user's edits would be lost.
+  if (anyLine && previousCount == 0)
+    noteLoss(LOSS_PREVIOUS_WITHOUT_ROWS, firstLine, strcspn(firstLine, "\r\n"));
 }

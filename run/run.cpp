@@ -12,6 +12,7 @@
 
 #include "netlist/files.h"
 #include "netlist/kicad_writer.h"
+#include "netlist/losses.h"
 #include "netlist/model.h"
 #include "netlist/text.h"
 #include "options/options.h"
@@ -20,6 +21,7 @@
 #include "run/previous.h"
 #include "run/reconcile.h"
 #include "run/report.h"
+#include "run/warnings.h"
 
 namespace {
 
@@ -83,6 +85,7 @@ void appendResult(const char* text) { appendResultBytes(text, strlen(text)); }
 void runConversion() {
   // 1-3: result text, format option.
   settingTexts[TXT_RESULT_TEXT][0] = '\0';
+  clearLosses();
   const char* formatOption = settingTexts[TXT_FORMAT_OPTION];
   if (formatOption[0] < '0' || formatOption[0] > '3') {
     appendMessage(MSG_FORMAT_OPTION_ERROR);
@@ -202,7 +205,8 @@ void runConversion() {
     char code[64];
     snprintf(code, sizeof code, "%d ", result);
     appendResult(code);
-    appendMessage(MSG_FORMAT_ERROR);
+    if (losses.count[LOSS_READ_LIMIT] > 0) appendResult(inputTooLongText());
+    else appendMessage(MSG_FORMAT_ERROR);
     appendResult(inputPath);
     return;
   }
@@ -223,6 +227,7 @@ void runConversion() {
   if (settingValues[VAL_PROJECT_KIND] == 0)
     written = writeKicadNetlist(&outputNetlist, partCount, partTable, nodeTable, nodeCount);
   closeTextOut(&outputNetlist);
+  appendLossWarnings();
   appendResult(written == 0 ? "Completed\n" : "FAILD! wrong netlist\n");
 
   // 26: the numbered copy.
