@@ -14,47 +14,46 @@
 namespace {
 
 const char* const warningTable[LOSS_KIND_COUNT][2] = {
-    {"警告: 上限6000を超えた部品 %d件を読み捨てました (最初: %s)\n",
-     "Warning: %d parts beyond the capacity of 6000 were left out (first: %s)\n"},
-    {"警告: 上限20000を超えたピン %d件を読み捨てました (最初: %s)\n",
-     "Warning: %d pins beyond the capacity of 20000 were left out (first: %s)\n"},
-    {"警告: 入力が読み込み上限 (2100000バイト) を超えたため、\"%s\" の後で読み込みを止めました\n",
-     "Warning: the input is longer than the read limit of 2100000 bytes; reading stopped "
-     "after \"%s\"\n"},
-    {"警告: 20文字を超えた部品番号 %d件を切り詰めました (最初: %s)\n",
-     "Warning: %d references were cut to 20 characters (first: %s)\n"},
-    {"警告: 100文字を超えた定数 %d件を切り詰めました (最初: %s)\n",
-     "Warning: %d values were cut to 100 characters (first: %s)\n"},
-    {"警告: 121文字を超えたPCB属性 %d件を切り詰めました (最初: %s)\n",
-     "Warning: %d PCB attributes were cut to 121 characters (first: %s)\n"},
-    {"警告: 10文字を超えたピン番号 %d件を切り詰めました (最初: %s)\n",
-     "Warning: %d pins were cut to 10 characters (first: %s)\n"},
-    {"警告: 50文字を超えたネット名 %d件を切り詰めました (最初: %s)\n",
-     "Warning: %d net names were cut to 50 characters (first: %s)\n"},
-    {"警告: 部品の無いピン %d件をネットリストから除きました (最初: %s)\n",
-     "Warning: %d pins whose part is missing were left out of the netlist (first: %s)\n"},
-    {"警告: 部品リストで重複した部品番号 %d件 (KiCadは最初の部品だけを接続します) (最初: %s)\n",
-     "Warning: %d references stand twice in the part list; KiCad connects only the first "
+    {"警告: 上限6000を超えて読み捨てた部品: %d件 (最初: %s)\n",
+     "Warning: parts beyond the capacity of 6000, left out: %d (first: %s)\n"},
+    {"警告: 上限20000を超えて読み捨てたピン: %d件 (最初: %s)\n",
+     "Warning: pins beyond the capacity of 20000, left out: %d (first: %s)\n"},
+    {"警告: 入力が読み込み上限の2100000バイトを超えたため、\"%s\" の後は読んでいません\n",
+     "Warning: the input is longer than the read limit of 2100000 bytes; nothing after "
+     "\"%s\" was read\n"},
+    {"警告: 20文字に切り詰めた部品番号: %d件 (最初: %s)\n",
+     "Warning: references cut to 20 characters: %d (first: %s)\n"},
+    {"警告: 100文字に切り詰めた定数: %d件 (最初: %s)\n",
+     "Warning: values cut to 100 characters: %d (first: %s)\n"},
+    {"警告: 121文字に切り詰めたPCB属性: %d件 (最初: %s)\n",
+     "Warning: PCB attributes cut to 121 characters: %d (first: %s)\n"},
+    {"警告: 10文字に切り詰めたピン番号: %d件 (最初: %s)\n",
+     "Warning: pins cut to 10 characters: %d (first: %s)\n"},
+    {"警告: 50文字に切り詰めたネット名: %d件 (最初: %s)\n",
+     "Warning: net names cut to 50 characters: %d (first: %s)\n"},
+    {"警告: 部品が無いためネットリストから除いたピン: %d件 (最初: %s)\n",
+     "Warning: pins left out of the netlist because their part is missing: %d (first: %s)\n"},
+    {"警告: 部品リストで重複した部品番号 (KiCadは最初の部品だけを接続します): %d件 (最初: %s)\n",
+     "Warning: references listed twice in the part list (KiCad connects only the first): %d "
      "(first: %s)\n"},
-    {"警告: 複数のネットにあるピン %d件 (KiCadは最初のネットだけに残します) (最初: %s)\n",
-     "Warning: %d pins stand in two or more nets; KiCad keeps only the first (first: %s)\n"},
+    {"警告: 複数のネットにあるピン (KiCadは最初のネットだけに残します): %d件 (最初: %s)\n",
+     "Warning: pins in two or more nets (KiCad keeps only the first): %d (first: %s)\n"},
     {"警告: 入力が終わりの印 %s の前で終わっています (途中で切れている可能性があります)\n",
-     "Warning: the input ended before its closing mark %s; it may be cut off\n"},
-    {"警告: 上限6000を超えたカテゴリ部品の行 %d件を読み捨てました (最初: %s)\n",
-     "Warning: %d category entries beyond the capacity of 6000 were left out (first: %s)\n"},
-    {"警告: テキスト領域が満杯のため、フットプリント・コード %d件を空にしました (最初: %s)\n",
-     "Warning: %d footprint codes were left empty because the text pool is full "
-     "(first: %s)\n"},
+     "Warning: the input ends before its closing mark %s; it may be cut off\n"},
+    {"警告: 上限6000を超えて読み捨てたカテゴリ部品の項目: %d件 (最初: %s)\n",
+     "Warning: category entries beyond the capacity of 6000, left out: %d (first: %s)\n"},
+    {"警告: テキスト領域が満杯のため空にしたフットプリント・コード: %d件 (最初: %s)\n",
+     "Warning: footprint codes left empty because the text pool is full: %d (first: %s)\n"},
     {"警告: カテゴリ部品ファイルから読める行がありません (1行目: %s)\n",
      "Warning: the category part file gives no row (first line: %s)\n"},
     {"警告: 前回のレポートに読める行が無いため、その編集は使われません (1行目: %s)\n",
      "Warning: the previous report gives no row, so its edits are not used (first line: %s)\n"},
-    {"警告: 2100200文字を超えたカテゴリ部品ファイルの行 %d件の残りを読み飛ばしました (最初: %s)\n",
-     "Warning: the rest of %d category part file lines longer than 2100200 characters was "
-     "skipped (first: %s)\n"},
-    {"警告: 2100200文字を超えた前回のレポートの行 %d件の残りを読み飛ばしました (最初: %s)\n",
-     "Warning: the rest of %d previous report lines longer than 2100200 characters was "
-     "skipped (first: %s)\n"},
+    {"警告: 2100200文字を超え、残りを読み飛ばしたカテゴリ部品ファイルの行: %d件 (最初: %s)\n",
+     "Warning: category part file lines longer than 2100200 characters, their rest skipped: "
+     "%d (first: %s)\n"},
+    {"警告: 2100200文字を超え、残りを読み飛ばした前回のレポートの行: %d件 (最初: %s)\n",
+     "Warning: previous report lines longer than 2100200 characters, their rest skipped: %d "
+     "(first: %s)\n"},
 };
 
 const char* const tooLongTexts[2] = {
