@@ -1,6 +1,7 @@
 // The loss record of a run.
 #include "netlist/losses.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "netlist/text.h"
@@ -37,7 +38,12 @@ bool anyLoss() {
 
 void noteLoss(int kind, const char* text, size_t len, char separator, const char* more,
               size_t moreLen) {
-  if (losses.count[kind]++ > 0) return;
+  if (losses.count[kind] > 0) {
+    // Saturates: a reader may be fed again and again without a run clearing.
+    if (losses.count[kind] < INT32_MAX) losses.count[kind]++;
+    return;
+  }
+  losses.count[kind] = 1;
   char* example = losses.example[kind];
   int n = 0;
   bool whole = appendExample(example, &n, text, len);

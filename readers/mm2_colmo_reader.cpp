@@ -98,7 +98,8 @@ void skipLineEnds(Mm2* m) {
 }
 
 // A quoted text at the position: the bytes up to the next double quote, cut
-// to `cap` (a cut noted as `cutKind`); then on to the next `stop`.  Unquoted: the bytes up to `stop`.
+// to `cap` (a cut is noted as `cutKind`); then on to the next `stop`.
+// Unquoted: the bytes up to `stop`.
 // Returns the position of the stop, or end.
 size_t takeMaybeQuoted(Mm2* m, char stop, char* dst, int cap, int cutKind) {
   const char* t = m->t;

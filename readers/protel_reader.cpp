@@ -115,7 +115,8 @@ void readKeywordLine(ProtelReader* r) {
   bool partType = textEquals(r->line, "PARTTYPE");
   readBlockLine(r);  // the content line; other keywords drop it
   if (r->blockPart == nullptr) return;
-  if (footprint) takeField(r, r->blockPart->pcbAttribute, CAP_PCB_ATTRIBUTE, LOSS_CUT_PCB_ATTRIBUTE);
+  if (footprint)
+    takeField(r, r->blockPart->pcbAttribute, CAP_PCB_ATTRIBUTE, LOSS_CUT_PCB_ATTRIBUTE);
   if (partType) takeValue(r, r->blockPart->value);
 }
 

@@ -10,7 +10,8 @@
 // line and per net, each ending in CR, continuation lines joined, quoting
 // apostrophes and most blanks left out.  It stops before the next line once
 // COMPACT_MARK bytes are packed.  Pass 2 parses the packed text into parts
-// and nodes.  Lines end at CR, CR LF or LF; TAB reads as a space.
+// and nodes.  Lines end at CR, CR LF or LF; TAB and the zero byte read as
+// a space.
 #include <cstring>
 
 #include "netlist/losses.h"
@@ -154,8 +155,9 @@ int packTelesisInput(ByteSource* in) {
   bool lineOpen = false;
   int len;
   bool ended = false;
+  const unsigned rules = LINE_TAB_AS_SPACE | LINE_NUL_AS_SPACE | LINE_CLOSE_LAST;
   while (p.length < COMPACT_MARK &&
-         (len = readLinePiece(in, line, READER_LINE_MAX, LINE_TAB_AS_SPACE | LINE_NUL_AS_SPACE | LINE_CLOSE_LAST, &lineOpen)) >= 0) {
+         (len = readLinePiece(in, line, READER_LINE_MAX, rules, &lineOpen)) >= 0) {
     int k;
     if ((k = findWord(line, len, "$PACKAGES")) >= 0) {
       p.state = PACK_PACKAGE;

@@ -231,17 +231,18 @@ int readCategoryRow(const char* line, const char* versionSelect) {
 void loadCategoryIndex(ByteSource* in, const char* versionSelect) {
   indexCount = 0;
   bool headerFound = false;
-  char firstLine[LOSS_EXAMPLE_MAX + 1] = "";
-  bool anyLine = false;
-  while (readOwnLine(in, false, LOSS_LONG_CATEGORY_LINE) >= 0) {
-    if (!anyLine) copyText(firstLine, LOSS_EXAMPLE_MAX, textBuffer);
-    anyLine = true;
+  char firstLine[LOSS_EXAMPLE_MAX + 1];  // the example of a loss of the whole file
+  int firstLen = -1;                      // without its line end; -1: no line yet
+  int n;
+  while ((n = readOwnLine(in, false, LOSS_LONG_CATEGORY_LINE)) >= 0) {
+    if (firstLen < 0) firstLen = copyBytes(firstLine, LOSS_EXAMPLE_MAX, textBuffer, lineText(n));
     if (!headerFound) headerFound = isCategoryHeader(textBuffer);
     else readCategoryRow(textBuffer, versionSelect);
   }
   // No row at all: every part would show "ERROR(no index)" without a reason.
   if (indexCount == 0)
-    noteLoss(LOSS_CATEGORY_WITHOUT_ROWS, firstLine, strcspn(firstLine, "\r\n"));
+    noteLoss(LOSS_CATEGORY_WITHOUT_ROWS, firstLine,
+             firstLen < 0 ? 0 : static_cast<size_t>(firstLen));
   sortCategoryIndex();
 }
 

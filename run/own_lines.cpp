@@ -6,6 +6,11 @@
 #include "netlist/losses.h"
 #include "netlist/model.h"
 
+size_t lineText(int len) {
+  while (len > 0 && (textBuffer[len - 1] == '\n' || textBuffer[len - 1] == '\r')) len--;
+  return static_cast<size_t>(len);
+}
+
 int readOwnLine(ByteSource* in, bool textMode, int lossKind) {
   int n = readFileLine(in, textBuffer, RUN_LINE_MAX, textMode);
   if (n < RUN_LINE_MAX || textBuffer[n - 1] == '\n') return n;

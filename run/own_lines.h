@@ -9,3 +9,6 @@
 // its line feed, is skipped (never read as a line of its own) and noted as a
 // loss of `lossKind`.  Returns the length stored, or -1 at the end.
 int readOwnLine(ByteSource* in, bool textMode, int lossKind);
+
+// The length of the line just read (`len` bytes) without its line end.
+size_t lineText(int len);

@@ -229,11 +229,11 @@ void readPreviousRow(char* line) {
 void readPreviousReport(ByteSource* in) {
   previousCount = 0;
   bool inRows = false;
-  char firstLine[LOSS_EXAMPLE_MAX + 1] = "";
-  bool anyLine = false;
-  while (readOwnLine(in, true, LOSS_LONG_REPORT_LINE) >= 0) {
-    if (!anyLine) copyText(firstLine, LOSS_EXAMPLE_MAX, textBuffer);
-    anyLine = true;
+  char firstLine[LOSS_EXAMPLE_MAX + 1];  // the example of a loss of the whole file
+  int firstLen = -1;                      // without its line end; -1: no line yet
+  int n;
+  while ((n = readOwnLine(in, true, LOSS_LONG_REPORT_LINE)) >= 0) {
+    if (firstLen < 0) firstLen = copyBytes(firstLine, LOSS_EXAMPLE_MAX, textBuffer, lineText(n));
     if (!inRows) {
       inRows = strncmp(textBuffer, "Status", 6) == 0;
       continue;
@@ -242,6 +242,6 @@ void readPreviousReport(ByteSource* in) {
     readPreviousRow(textBuffer);
   }
   // Lines without rows (no "Status" line): the user's edits would be lost.
-  if (anyLine && previousCount == 0)
-    noteLoss(LOSS_PREVIOUS_WITHOUT_ROWS, firstLine, strcspn(firstLine, "\r\n"));
+  if (firstLen >= 0 && previousCount == 0)
+    noteLoss(LOSS_PREVIOUS_WITHOUT_ROWS, firstLine, static_cast<size_t>(firstLen));
 }

@@ -59,11 +59,13 @@ std::vector<Board> boards() {
   const std::string status = "Status,Category,Value,Reference number,PCB attribute,Forced mark,"
                              "Footprint code\n";
   return {
-      {"parts over capacity", "pads", pads(manyParts, nets), {{LOSS_PARTS_OVER_CAPACITY, 3, "R6001"}}},
+      {"parts over capacity", "pads", pads(manyParts, nets),
+       {{LOSS_PARTS_OVER_CAPACITY, 3, "R6001"}}},
       {"pins over capacity", "pads", pads(parts, "*SIGNAL* A\n" + manyPins),
        {{LOSS_PINS_OVER_CAPACITY, 2, "R1.20001"}}},
       {"pins over capacity, CCF", "ccf",
-       "$CCF{\nDEFINITION{\n1k.R0603:R1;\n}\nNET{\nA:" + repeat("R1(1),\n", 20001) + "R1(2);\n}\n}\n",
+       "$CCF{\nDEFINITION{\n1k.R0603:R1;\n}\nNET{\nA:" + repeat("R1(1),\n", 20001) +
+           "R1(2);\n}\n}\n",
        {{LOSS_PINS_OVER_CAPACITY, 2, "R1(1)"}}},
       {"read limit, CADVANCE", "cadvance", cadvance + std::string(2100000, 'x') + "}",
        {{LOSS_READ_LIMIT, 1, x24}}},
@@ -77,7 +79,8 @@ std::vector<Board> boards() {
       {"cut texts of each kind", "pads",
        pads("ABCDEFGHIJKLMNOPQRSTUVWXYZ 10k@R0603\nABCDEFGHIJKLMNOPQRSTXYZ 1k@R0603\nR1 " +
                 std::string(101, 'v') + "@R0603\nR2 1k@" + std::string(122, 'p') + "\n",
-            "*SIGNAL* " + std::string(51, 'N') + "\nABCDEFGHIJKLMNOPQRSTUVWXYZ.1 R1.12345678901 R2.1\n"),
+            "*SIGNAL* " + std::string(51, 'N') +
+                "\nABCDEFGHIJKLMNOPQRSTUVWXYZ.1 R1.12345678901 R2.1\n"),
        {{LOSS_CUT_REFERENCE, 3, "ABCDEFGHIJKLMNOPQRST"},
         {LOSS_CUT_VALUE, 1, std::string(40, 'v') + "..."},
         {LOSS_CUT_PCB_ATTRIBUTE, 1, std::string(40, 'p') + "..."},
