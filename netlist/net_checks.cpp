@@ -9,11 +9,14 @@
 
 namespace {
 
-enum : uint32_t { SLOTS = 65536 };  // a power of two above twice MAX_NODES
-static_assert(SLOTS > 2 * MAX_NODES, "the table must stay at most half full");
+// A power of two above MAX_NODES / 0.65, in 16-bit slots: 64 KB that a run
+// touches, where every page costs a fault the first time.
+enum : uint32_t { SLOTS = 32768 };
+static_assert(20u * MAX_NODES < 13u * SLOTS, "the table must stay at most 65% full");
+static_assert(MAX_NODES + 1 <= INT16_MAX, "an index + 1 must fit in a slot");
 
 // Index + 1 of the first record with a key; negative once that key was noted.
-int32_t slots[SLOTS];
+int16_t slots[SLOTS];
 
 uint32_t hashBytes(uint32_t h, const char* text) {
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; p++)
@@ -46,7 +49,7 @@ void checkDuplicateReferences(const PartRecord* parts, int count) {
   };
   for (int i = 0; i < count; i++) {
     uint32_t at = findSlot(parts[i].reference, "", keyOf);
-    if (slots[at] == 0) slots[at] = i + 1;
+    if (slots[at] == 0) slots[at] = static_cast<int16_t>(i + 1);
     else noteLoss(LOSS_DUPLICATE_REFERENCE, parts[i].reference, strlen(parts[i].reference));
   }
 }
@@ -62,11 +65,11 @@ void checkPinsInTwoNets(const NodeRecord* nodes, int count) {
     if (node.reference[0] == '\0') continue;
     uint32_t at = findSlot(node.reference, node.pin, keyOf);
     if (slots[at] == 0) {
-      slots[at] = i + 1;
+      slots[at] = static_cast<int16_t>(i + 1);
     } else if (slots[at] > 0 && strcmp(nodes[slots[at] - 1].netName, node.netName) != 0) {
       noteLoss(LOSS_PIN_IN_TWO_NETS, node.reference, strlen(node.reference), '.', node.pin,
                strlen(node.pin));
-      slots[at] = -slots[at];
+      slots[at] = static_cast<int16_t>(-slots[at]);
     }
   }
 }
