@@ -44,9 +44,9 @@ void clearLosses();
 bool anyLoss();
 
 // Counts one loss of `kind`; the first one's example is the `len` bytes at
-// `text`, joined by `separator` to the `moreLen`
-// bytes at `more` when `more` is given.  Control bytes show as '?', and a
-// long example keeps its first characters and "...".
+// `text`, joined by `separator` to the `moreLen` bytes at `more` when `more`
+// is given.  Control bytes show as '?', and a long example keeps its first
+// characters and "...".
 void noteLoss(int kind, const char* text, size_t len, char separator = '\0',
               const char* more = nullptr, size_t moreLen = 0);
 

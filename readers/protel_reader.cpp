@@ -11,8 +11,8 @@
 // ("RJ1-4-1" is pin 1 of RJ1-4), else at its first "-".
 #include <cstring>
 
-#include "netlist/stable_sort.h"
 #include "netlist/losses.h"
+#include "netlist/stable_sort.h"
 #include "netlist/text.h"
 #include "readers/reader_io.h"
 

@@ -63,8 +63,10 @@ const char* const tooLongTexts[2] = {
 
 int language() { return settingValues[VAL_LANGUAGE] == 1 ? 1 : 0; }
 
-// Appends the text with "%d" replaced by the count and "%s" by the example.
+// Appends the text with "%d" replaced by the count and "%s" by the example
+// (an empty one shows as "").
 void appendFilled(const char* text, int count, const char* example) {
+  if (example[0] == '\0') example = "\"\"";
   char line[512];
   size_t n = 0;
   for (const char* p = text; *p != '\0' && n < sizeof line - 1; p++) {
