@@ -15,6 +15,7 @@
 #include <io.h>
 #endif
 
+#include "netlist/losses.h"
 #include "options/options.h"
 #include "options/settings_file.h"
 #include "run/platform.h"
@@ -42,11 +43,13 @@ const char usageText[] =
     "  --language ja|en|0|1   the language of the messages\n"
     "  --project-kind N       the kind of target project (0 = KiCad(v5))\n"
     "  --save                 write the settings file back after the run\n"
+    "  --strict               exit with 3 when a completed run gave any warning\n"
     "  -h, --help             show this help\n"
     "  --version              show the version\n"
     "\n"
     "Exit status: 0 when the run completed, 1 when it reported anything else\n"
-    "(or its result could not be written), 2 for a usage error.\n";
+    "(or its result could not be written), 2 for a usage error, 3 under --strict\n"
+    "when a completed run gave a warning.\n";
 
 int usageError(const char* message, const char* argument) {
   fprintf(stderr, "korvandelith-cli: %s%s\n", message, argument);
@@ -103,6 +106,7 @@ int main(int argc, char** argv) {
   // that a bad command line runs nothing.
   const char* settingsArgument = nullptr;
   bool save = false;
+  bool strict = false;
   for (int i = 1; i < argc; i++) {
     const char* arg = argv[i];
     if (strcmp(arg, "-h") == 0 || strcmp(arg, "--help") == 0) {
@@ -116,6 +120,10 @@ int main(int argc, char** argv) {
     if (strcmp(arg, "--rev") == 0 || strcmp(arg, "--no-rev") == 0) continue;
     if (strcmp(arg, "--save") == 0) {
       save = true;
+      continue;
+    }
+    if (strcmp(arg, "--strict") == 0) {
+      strict = true;
       continue;
     }
     if (!takesValue(arg)) return usageError("unknown argument: ", arg);
@@ -170,6 +178,7 @@ int main(int argc, char** argv) {
   const char* result = settingTexts[TXT_RESULT_TEXT];
   size_t len = strlen(result);
   int status = (len >= 10 && strcmp(result + len - 10, "Completed\n") == 0) ? 0 : 1;
+  if (strict && status == 0 && anyLoss()) status = 3;
   if (fwrite(result, 1, len, stdout) != len || fflush(stdout) != 0) {
     fputs("korvandelith-cli: cannot write the result to standard output\n", stderr);
     status = 1;

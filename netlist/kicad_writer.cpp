@@ -11,6 +11,7 @@
 
 #include <cstring>
 
+#include "netlist/losses.h"
 #include "netlist/reference_set.h"
 
 namespace {
@@ -78,7 +79,11 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
   const char* openNet = nullptr;
   for (int i = 0; i < nodes_; i++) {
     const NodeRecord& node = nodes[i];
-    if (node.reference[0] == '\0' || !referenceSetHas(node.reference)) continue;
+    if (node.reference[0] == '\0' || !referenceSetHas(node.reference)) {
+      noteLoss(LOSS_PIN_WITHOUT_PART, node.reference, strlen(node.reference), '.', node.pin,
+               strlen(node.pin));
+      continue;
+    }
     if (openNet == nullptr || strcmp(openNet, node.netName) != 0) {
       if (openNet != nullptr) putLiteral(out, ")");
       putLiteral(out, "\r\n    (net (code ");

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "netlist/losses.h"
+#include "netlist/net_checks.h"
 #include "netlist/reference_set.h"
 #include "netlist/stable_sort.h"
 #include "netlist/text.h"
@@ -105,10 +107,14 @@ void bindNetlistTables() {
 bool addPart(PartRecord* parts, int* count, const char* reference, const char* value,
              const char* pcbAttribute) {
   PartRecord& part = parts[*count < MAX_PARTS ? *count : MAX_PARTS];
-  copyText(part.reference, CAP_REFERENCE, reference);
-  copyText(part.value, CAP_VALUE, value);
-  copyText(part.pcbAttribute, CAP_PCB_ATTRIBUTE, pcbAttribute);
-  if (*count >= MAX_PARTS) return false;
+  copyCut(part.reference, CAP_REFERENCE, reference, strlen(reference), LOSS_CUT_REFERENCE);
+  copyCut(part.value, CAP_VALUE, value, strlen(value), LOSS_CUT_VALUE);
+  copyCut(part.pcbAttribute, CAP_PCB_ATTRIBUTE, pcbAttribute, strlen(pcbAttribute),
+          LOSS_CUT_PCB_ATTRIBUTE);
+  if (*count >= MAX_PARTS) {
+    noteLoss(LOSS_PARTS_OVER_CAPACITY, part.reference, strlen(part.reference));
+    return false;
+  }
   (*count)++;
   return true;
 }
@@ -121,6 +127,8 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
     char* colon = strchr(nodes[i].reference, ':');
     if (colon != nullptr) *colon = '\0';
   }
+  checkPinsInTwoNets(nodes, count);
+  if (readerResult > 0) checkDuplicateReferences(parts, readerResult);
 
   int parts_ = readerResult;
   if (readerResult == 0) {

@@ -10,6 +10,7 @@
 // value, PCB attribute or net name may stand in double quotes.
 #include <cstring>
 
+#include "netlist/losses.h"
 #include "netlist/text.h"
 #include "readers/reader_io.h"
 
@@ -59,6 +60,7 @@ size_t compactInput(ByteSource* in) {
     }
   }
   kept[used] = '\0';
+  if (used >= COMPACT_MARK && peekByte(in) >= 0) noteReadLimit(kept, used);
   return used;
 }
 
@@ -93,16 +95,16 @@ int readPartEntry(Cadvance* c, size_t* pos) {
 
   size_t p = *pos;
   size_t q = scanToByte(t, p, end, '[');
-  copyBytes(reference, CAP_REFERENCE, t + p, q - p);
+  copyCut(reference, CAP_REFERENCE, t + p, q - p, LOSS_CUT_REFERENCE);
   p = q < end ? q + 1 : end;
   while (p < end && t[p] == ' ') p++;
   if (p < end && t[p] == '"') {
     q = scanToByte(t, p + 1, end, '"');
-    copyBytes(value, CAP_VALUE, t + p + 1, q - p - 1);
+    copyCut(value, CAP_VALUE, t + p + 1, q - p - 1, LOSS_CUT_VALUE);
     p = closingBracket(t, q, end);
   } else {
     q = closingBracket(t, p, end);
-    copyBytes(value, CAP_VALUE, t + p, q - p);
+    copyCut(value, CAP_VALUE, t + p, q - p, LOSS_CUT_VALUE);
     p = q;
   }
 
@@ -112,11 +114,11 @@ int readPartEntry(Cadvance* c, size_t* pos) {
   while (p < end && t[p] == ' ') p++;
   if (p < end && t[p] == '"') {
     q = scanToByte(t, p + 1, end, '"');
-    copyBytes(pcbAttribute, CAP_PCB_ATTRIBUTE, t + p + 1, q - p - 1);
+    copyCut(pcbAttribute, CAP_PCB_ATTRIBUTE, t + p + 1, q - p - 1, LOSS_CUT_PCB_ATTRIBUTE);
     p = q < end ? q + 1 : end;
   } else {
     q = scanToAny(t, p, end, ",}");
-    copyBytes(pcbAttribute, CAP_PCB_ATTRIBUTE, t + p, q - p);
+    copyCut(pcbAttribute, CAP_PCB_ATTRIBUTE, t + p, q - p, LOSS_CUT_PCB_ATTRIBUTE);
     p = q;
   }
 
@@ -136,11 +138,11 @@ int readNetHead(Cadvance* c, size_t* pos) {
   size_t q;
   if (t[p] == '"') {
     q = scanToByte(t, p + 1, end, '"');
-    copyBytes(c->netName, CAP_NET_NAME, t + p + 1, q - p - 1);
+    copyCut(c->netName, CAP_NET_NAME, t + p + 1, q - p - 1, LOSS_CUT_NET_NAME);
     q = scanToByte(t, q, end, '=');
   } else {
     q = scanToByte(t, p, end, '=');
-    copyBytes(c->netName, CAP_NET_NAME, t + p, q - p);
+    copyCut(c->netName, CAP_NET_NAME, t + p, q - p, LOSS_CUT_NET_NAME);
   }
   p = q < end ? q + 1 : end;
   if (p >= end || t[p] != '{') return -6;
@@ -227,6 +229,7 @@ int parseCompacted(Cadvance* c) {
     }
     if (r < 0) return r;
   }
+  noteMissingClose("}");
   return 0;
 }
 

@@ -13,6 +13,7 @@
 // a space and other control bytes are dropped.
 #include <cstring>
 
+#include "netlist/losses.h"
 #include "netlist/text.h"
 #include "options/options.h"
 #include "readers/reader_io.h"
@@ -134,15 +135,16 @@ int handleDefinition(CcfReader* r, const char* line, int i, int len) {
 
   if ((r->option & OPTION_WHOLE_PART_TEXT) || p < 0) {
     int e = findByte(line, s, c, '"');
-    copyBytes(r->value, CAP_VALUE, line + s, static_cast<size_t>(e - s));
+    copyCut(r->value, CAP_VALUE, line + s, static_cast<size_t>(e - s), LOSS_CUT_VALUE);
     r->pcbAttribute[0] = '\0';
   } else {
     int e = findByte(line, s, p, '"');
-    copyBytes(r->value, CAP_VALUE, line + s, static_cast<size_t>(e - s));
+    copyCut(r->value, CAP_VALUE, line + s, static_cast<size_t>(e - s), LOSS_CUT_VALUE);
     int k = p;
     while (k < c && (line[k] == '.' || line[k] == ' ')) k++;
     e = findByte(line, k, c, '"');
-    copyBytes(r->pcbAttribute, CAP_PCB_ATTRIBUTE, line + k, static_cast<size_t>(e - k));
+    copyCut(r->pcbAttribute, CAP_PCB_ATTRIBUTE, line + k, static_cast<size_t>(e - k),
+            LOSS_CUT_PCB_ATTRIBUTE);
   }
   trimTrailingSpaces(r->value);
   trimTrailingSpaces(r->pcbAttribute);
@@ -161,7 +163,8 @@ int handleReferences(CcfReader* r, const char* line, int i, int len) {
     while (i < len && line[i] != ' ' && line[i] != ',' && line[i] != ';') i++;
     // Past 6000 parts the reference goes into the spare record and is lost.
     char reference[CAP_REFERENCE + 1];
-    copyBytes(reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start));
+    copyCut(reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start),
+            LOSS_CUT_REFERENCE);
     addPart(r->parts, &r->partsStored, reference, r->value, r->pcbAttribute);
     i = skipSpaces(line, i, len);
     if (i < len && line[i] == ';') break;
@@ -180,7 +183,8 @@ int handleNetEntry(CcfReader* r, const char* line, int i, int len) {
   }
   int start = i;
   i = findByte(line, i, len, ':');
-  copyBytes(r->netName, CAP_NET_NAME, line + start, static_cast<size_t>(i - start));
+  copyCut(r->netName, CAP_NET_NAME, line + start, static_cast<size_t>(i - start),
+          LOSS_CUT_NET_NAME);
   trimTrailingSpaces(r->netName);
   r->state = PINS;
   return i;
@@ -192,8 +196,10 @@ int handlePins(CcfReader* r, const char* line, int i, int len) {
     if (i >= len) return len;
     if (line[i] == ';') break;
     if (r->nodesStored >= MAX_NODES) {
+      int entry = i;
       i = findByte(line, i, len, ')');
       if (i < len) i++;
+      noteLoss(LOSS_PINS_OVER_CAPACITY, line + entry, static_cast<size_t>(i - entry));
     } else {
       // The reference keeps spaces, trailing ones too; the pin loses its
       // trailing spaces after the cut to its capacity.
@@ -205,7 +211,7 @@ int handlePins(CcfReader* r, const char* line, int i, int len) {
       int pinStart = i;
       i = findByte(line, i, len, ')');
       char pin[CAP_PIN + 1];
-      copyBytes(pin, CAP_PIN, line + pinStart, static_cast<size_t>(i - pinStart));
+      copyCut(pin, CAP_PIN, line + pinStart, static_cast<size_t>(i - pinStart), LOSS_CUT_PIN);
       trimTrailingSpaces(pin);
       if (i < len) i++;
       addNode(r->nodes, &r->nodesStored, line + refStart, static_cast<size_t>(refEnd - refStart),
@@ -252,6 +258,6 @@ int readCcfNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* no
       }
     }
   }
-
+  if (r.state != OUTSIDE) noteMissingClose("}");
   return finishRead(r.partsStored, r.nodesStored, nodeCountOut);
 }

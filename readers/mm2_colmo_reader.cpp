@@ -12,6 +12,7 @@
 // as a space; lines end at CR, CR LF or LF.
 #include <cstring>
 
+#include "netlist/losses.h"
 #include "netlist/text.h"
 #include "readers/reader_io.h"
 
@@ -76,6 +77,8 @@ size_t compactInput(ByteSource* in) {
     else if (state == PART_LIST) used = compactPartLine(piece, len, used);
   }
   textBuffer[used] = '\0';
+  if (used >= COMPACT_MARK && peekByte(in) >= 0) noteReadLimit(textBuffer, used);
+  else if (state != IGNORE) noteMissingClose("$END");
   return used;
 }
 
@@ -95,18 +98,19 @@ void skipLineEnds(Mm2* m) {
 }
 
 // A quoted text at the position: the bytes up to the next double quote, cut
-// to `cap`; then on to the next `stop`.  Unquoted: the bytes up to `stop`.
+// to `cap` (a cut is noted as `cutKind`); then on to the next `stop`.
+// Unquoted: the bytes up to `stop`.
 // Returns the position of the stop, or end.
-size_t takeMaybeQuoted(Mm2* m, char stop, char* dst, int cap) {
+size_t takeMaybeQuoted(Mm2* m, char stop, char* dst, int cap, int cutKind) {
   const char* t = m->t;
   size_t p = m->p;
   if (p < m->end && t[p] == '"') {
     size_t q = scanToByte(t, p + 1, m->end, '"');
-    copyBytes(dst, cap, t + p + 1, q - p - 1);
+    copyCut(dst, cap, t + p + 1, q - p - 1, cutKind);
     return scanToByte(t, q, m->end, stop);
   }
   size_t q = scanToByte(t, p, m->end, stop);
-  copyBytes(dst, cap, t + p, q - p);
+  copyCut(dst, cap, t + p, q - p, cutKind);
   return q;
 }
 
@@ -127,16 +131,16 @@ int readPartRecord(Mm2* m) {
     m->p = q + 1;
     return KEYWORD;
   }
-  copyBytes(pcbAttribute, CAP_PCB_ATTRIBUTE, m->t + m->p, q - m->p);
+  copyCut(pcbAttribute, CAP_PCB_ATTRIBUTE, m->t + m->p, q - m->p, LOSS_CUT_PCB_ATTRIBUTE);
   trimTrailingSpaces(pcbAttribute);
   m->p = q + 1;
-  q = takeMaybeQuoted(m, ';', value, CAP_VALUE);
+  q = takeMaybeQuoted(m, ';', value, CAP_VALUE, LOSS_CUT_VALUE);
   if (q >= m->end) return -2;
   trimTrailingSpaces(value);
   m->p = q + 1;
   q = scanToByte(m->t, m->p, m->end, '\r');
   if (q >= m->end) return -3;
-  copyBytes(reference, CAP_REFERENCE, m->t + m->p, q - m->p);
+  copyCut(reference, CAP_REFERENCE, m->t + m->p, q - m->p, LOSS_CUT_REFERENCE);
   addPart(m->parts, &m->partsStored, reference, value, pcbAttribute);
   m->p = q + 1;
   return PART_RECORD;
@@ -149,7 +153,7 @@ int readNetRecord(Mm2* m) {
     m->p++;
     return KEYWORD;
   }
-  size_t q = takeMaybeQuoted(m, ';', m->netName, CAP_NET_NAME);
+  size_t q = takeMaybeQuoted(m, ';', m->netName, CAP_NET_NAME, LOSS_CUT_NET_NAME);
   if (q >= m->end) return -4;
   m->p = q + 1;
   return NODE_RECORD;

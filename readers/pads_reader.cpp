@@ -7,6 +7,7 @@
 // reads as a space and other control bytes are dropped.
 #include <cstring>
 
+#include "netlist/losses.h"
 #include "netlist/text.h"
 #include "readers/reader_io.h"
 
@@ -52,21 +53,26 @@ int handleParts(PadsReader* r, const char* line, int i, int len) {
     r->state = OUTSIDE;
     return i;
   }
-  if (r->partsStored >= MAX_PARTS) return len;
-  PartRecord& part = r->parts[r->partsStored];
   int start = i;
   while (i < len && line[i] != ' ') i++;
-  copyBytes(part.reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start));
+  if (r->partsStored >= MAX_PARTS) {
+    noteLoss(LOSS_PARTS_OVER_CAPACITY, line + start, static_cast<size_t>(i - start));
+    return len;
+  }
+  PartRecord& part = r->parts[r->partsStored];
+  copyCut(part.reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start),
+          LOSS_CUT_REFERENCE);
   i = skipSpaces(line, i, len);
   start = i;
   while (i < len && line[i] != '@') i++;
-  copyBytes(part.value, CAP_VALUE, line + start, static_cast<size_t>(i - start));
+  copyCut(part.value, CAP_VALUE, line + start, static_cast<size_t>(i - start), LOSS_CUT_VALUE);
   trimTrailingSpaces(part.value);
   if (i >= len) {
     copyText(part.pcbAttribute, CAP_PCB_ATTRIBUTE, part.value);
   } else {
     i++;
-    copyBytes(part.pcbAttribute, CAP_PCB_ATTRIBUTE, line + i, static_cast<size_t>(len - i));
+    copyCut(part.pcbAttribute, CAP_PCB_ATTRIBUTE, line + i, static_cast<size_t>(len - i),
+            LOSS_CUT_PCB_ATTRIBUTE);
     trimTrailingSpaces(part.pcbAttribute);
   }
   r->partsStored++;
@@ -88,7 +94,7 @@ int handleNets(PadsReader* r, const char* line, int i, int len) {
     if (i < len) i++;
     i = skipSpaces(line, i, len);
     if (i >= len) return -1;
-    copyBytes(r->netName, CAP_NET_NAME, line + i, static_cast<size_t>(len - i));
+    copyCut(r->netName, CAP_NET_NAME, line + i, static_cast<size_t>(len - i), LOSS_CUT_NET_NAME);
     trimTrailingSpaces(r->netName);
     r->state = SIGNAL;
     return len;
@@ -105,7 +111,9 @@ int handleSignal(PadsReader* r, const char* line, int i, int len) {
     return i;
   }
   if (r->nodesStored >= MAX_NODES) {
+    int entry = i;
     while (i < len && line[i] != ' ') i++;
+    noteLoss(LOSS_PINS_OVER_CAPACITY, line + entry, static_cast<size_t>(i - entry));
     return i < len ? i + 1 : len;
   }
   int refStart = i;
@@ -145,5 +153,6 @@ int readPadsNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* n
       if (i < 0) return -2;
     }
   }
+  if (r.state != ENDED) noteMissingClose("*END*");
   return finishRead(r.partsStored, r.nodesStored, nodeCountOut);
 }

@@ -11,6 +11,7 @@
 // ("RJ1-4-1" is pin 1 of RJ1-4), else at its first "-".
 #include <cstring>
 
+#include "netlist/losses.h"
 #include "netlist/stable_sort.h"
 #include "netlist/text.h"
 #include "readers/reader_io.h"
@@ -62,15 +63,16 @@ void removeQuotes(char* text) {
   *to = '\0';
 }
 
-// The line without its leading spaces, cut to `cap` characters.
-void takeField(const ProtelReader* r, char* dst, int cap) {
+// The line without its leading spaces, cut to `cap` characters (a cut is
+// noted as `cutKind`).
+void takeField(const ProtelReader* r, char* dst, int cap, int cutKind) {
   int i = skipSpaces(r->line, 0, r->len);
-  copyBytes(dst, cap, r->line + i, static_cast<size_t>(r->len - i));
+  copyCut(dst, cap, r->line + i, static_cast<size_t>(r->len - i), cutKind);
 }
 
 // A value: leading spaces skipped, cut, then its double quotes removed.
 void takeValue(const ProtelReader* r, char* dst) {
-  takeField(r, dst, CAP_VALUE);
+  takeField(r, dst, CAP_VALUE, LOSS_CUT_VALUE);
   removeQuotes(dst);
 }
 
@@ -82,6 +84,8 @@ void readComponentBlock(ProtelReader* r) {
     if (r->partsStored < MAX_PARTS) {
       r->blockPart = &r->parts[r->partsStored];
       addPart(r->parts, &r->partsStored, r->line, "", "");
+    } else {
+      noteLoss(LOSS_PARTS_OVER_CAPACITY, r->line, static_cast<size_t>(r->len));
     }
     r->state = KEYWORD_BLOCK;
     return;
@@ -91,14 +95,15 @@ void readComponentBlock(ProtelReader* r) {
   char reference[CAP_REFERENCE + 1];
   char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
   char value[CAP_VALUE + 1];
-  copyBytes(reference, CAP_REFERENCE, r->line, static_cast<size_t>(r->len));
+  copyCut(reference, CAP_REFERENCE, r->line, static_cast<size_t>(r->len), LOSS_CUT_REFERENCE);
   readBlockLine(r);
-  takeField(r, pcbAttribute, CAP_PCB_ATTRIBUTE);
+  takeField(r, pcbAttribute, CAP_PCB_ATTRIBUTE, LOSS_CUT_PCB_ATTRIBUTE);
   readBlockLine(r);
   takeValue(r, value);
   addPart(r->parts, &r->partsStored, reference, value, pcbAttribute);
   while (readBlockLine(r) && r->line[0] != ']') {
   }
+  if (r->line[0] != ']') noteMissingClose("]");
 }
 
 void readKeywordLine(ProtelReader* r) {
@@ -110,7 +115,8 @@ void readKeywordLine(ProtelReader* r) {
   bool partType = textEquals(r->line, "PARTTYPE");
   readBlockLine(r);  // the content line; other keywords drop it
   if (r->blockPart == nullptr) return;
-  if (footprint) takeField(r, r->blockPart->pcbAttribute, CAP_PCB_ATTRIBUTE);
+  if (footprint)
+    takeField(r, r->blockPart->pcbAttribute, CAP_PCB_ATTRIBUTE, LOSS_CUT_PCB_ATTRIBUTE);
   if (partType) takeValue(r, r->blockPart->value);
 }
 
@@ -209,7 +215,7 @@ int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int*
           readComponentBlock(&r);
         } else if (r.line[0] == '(') {
           readBlockLine(&r);
-          copyBytes(r.netName, CAP_NET_NAME, r.line, static_cast<size_t>(r.len));
+          copyCut(r.netName, CAP_NET_NAME, r.line, static_cast<size_t>(r.len), LOSS_CUT_NET_NAME);
           r.state = NET;
         }
         break;
@@ -220,5 +226,6 @@ int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int*
         break;
     }
   }
+  if (r.state != OUTSIDE) noteMissingClose(r.state == NET ? ")" : "]");
   return finishRead(r.partsStored, r.nodesStored, nodeCountOut);
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "netlist/losses.h"
 #include "netlist/text.h"
 
 // Copies the bytes of 32 and above that follow in the input buffer, which
@@ -63,6 +64,7 @@ int readLinePiece(ByteSource* source, char* buf, int cap, unsigned rules, bool* 
       break;
     }
     if (c == '\t' && (rules & LINE_TAB_AS_SPACE)) c = ' ';
+    if (c == '\0' && (rules & LINE_NUL_AS_SPACE)) c = ' ';
     if (c == '\r' || c == '\n') {
       if (c == '\r' && peekByte(source) == '\n') nextByte(source);
       buf[n++] = '\r';
@@ -109,10 +111,14 @@ size_t scanToWord(const char* text, size_t pos, size_t end, const char* word) {
 bool addNode(NodeRecord* nodes, int* count, const char* reference, size_t referenceLen,
              const char* pin, size_t pinLen, const char* netName) {
   NodeRecord& node = nodes[*count < MAX_NODES ? *count : MAX_NODES];
-  copyBytes(node.reference, CAP_REFERENCE, reference, referenceLen);
-  copyBytes(node.pin, CAP_PIN, pin, pinLen);
-  copyText(node.netName, CAP_NET_NAME, netName);
-  if (*count >= MAX_NODES) return false;
+  copyCut(node.reference, CAP_REFERENCE, reference, referenceLen, LOSS_CUT_REFERENCE);
+  copyCut(node.pin, CAP_PIN, pin, pinLen, LOSS_CUT_PIN);
+  copyCut(node.netName, CAP_NET_NAME, netName, strlen(netName), LOSS_CUT_NET_NAME);
+  if (*count >= MAX_NODES) {
+    noteLoss(LOSS_PINS_OVER_CAPACITY, node.reference, strlen(node.reference), '.', node.pin,
+             strlen(node.pin));
+    return false;
+  }
   (*count)++;
   return true;
 }

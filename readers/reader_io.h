@@ -17,6 +17,7 @@ enum : unsigned {
   LINE_DROP_CONTROLS = 2u,       // other bytes below 32 are discarded
   LINE_END_NEEDS_TEXT = 4u,      // see readLine: dropped bytes alone make no last line
   LINE_CLOSE_LAST = 8u,          // see readLinePiece: the last line gets its CR
+  LINE_NUL_AS_SPACE = 16u,       // readLinePiece: a zero byte reads as a space
 };
 
 // Reads one line into buf (at most `cap` characters, terminated).  A line

@@ -10,9 +10,11 @@
 // line and per net, each ending in CR, continuation lines joined, quoting
 // apostrophes and most blanks left out.  It stops before the next line once
 // COMPACT_MARK bytes are packed.  Pass 2 parses the packed text into parts
-// and nodes.  Lines end at CR, CR LF or LF; TAB reads as a space.
+// and nodes.  Lines end at CR, CR LF or LF; TAB and the zero byte read as
+// a space.
 #include <cstring>
 
+#include "netlist/losses.h"
 #include "netlist/text.h"
 #include "readers/reader_io.h"
 
@@ -152,8 +154,10 @@ int packTelesisInput(ByteSource* in) {
   char line[READER_LINE_SIZE];
   bool lineOpen = false;
   int len;
+  bool ended = false;
+  const unsigned rules = LINE_TAB_AS_SPACE | LINE_NUL_AS_SPACE | LINE_CLOSE_LAST;
   while (p.length < COMPACT_MARK &&
-         (len = readLinePiece(in, line, READER_LINE_MAX, LINE_TAB_AS_SPACE | LINE_CLOSE_LAST, &lineOpen)) >= 0) {
+         (len = readLinePiece(in, line, READER_LINE_MAX, rules, &lineOpen)) >= 0) {
     int k;
     if ((k = findWord(line, len, "$PACKAGES")) >= 0) {
       p.state = PACK_PACKAGE;
@@ -167,6 +171,7 @@ int packTelesisInput(ByteSource* in) {
     }
     if ((k = findWord(line, len, "$END")) >= 0) {
       packKeywordLine(&p, line, k, len);
+      ended = true;
       break;
     }
     if (len > 0 && line[0] == '$') {
@@ -182,6 +187,8 @@ int packTelesisInput(ByteSource* in) {
     }
   }
   textBuffer[p.length] = '\0';
+  if (!ended && p.length >= COMPACT_MARK && peekByte(in) >= 0) noteReadLimit(textBuffer, p.length);
+  else if (!ended) noteMissingClose("$END");
   return p.length;
 }
 
@@ -225,7 +232,8 @@ bool parsePackage(Parser* r) {
   char value[CAP_VALUE + 1];
   int start = i;
   i = skipTo(r, i, '!');
-  copyBytes(pcbAttribute, CAP_PCB_ATTRIBUTE, t + start, static_cast<size_t>(i - start));
+  copyCut(pcbAttribute, CAP_PCB_ATTRIBUTE, t + start, static_cast<size_t>(i - start),
+          LOSS_CUT_PCB_ATTRIBUTE);
   trimTrailingSpaces(pcbAttribute);
   if (i < end) i++;
 
@@ -233,7 +241,7 @@ bool parsePackage(Parser* r) {
   if (i < end && t[i] == '"') {
     start = ++i;
     i = skipTo(r, i, '"');
-    copyBytes(value, CAP_VALUE, t + start, static_cast<size_t>(i - start));
+    copyCut(value, CAP_VALUE, t + start, static_cast<size_t>(i - start), LOSS_CUT_VALUE);
     if (i < end) i++;
     i = skipTo(r, i, ';');
   } else {
@@ -249,7 +257,7 @@ bool parsePackage(Parser* r) {
     }
     start = i;
     i = skipTo(r, i, ';');
-    copyBytes(value, CAP_VALUE, t + start, static_cast<size_t>(i - start));
+    copyCut(value, CAP_VALUE, t + start, static_cast<size_t>(i - start), LOSS_CUT_VALUE);
   }
   trimTrailingSpaces(value);
   if (noSemicolon && pcbAttribute[0] == '\0') copyText(pcbAttribute, CAP_PCB_ATTRIBUTE, value);
@@ -266,7 +274,8 @@ bool parsePackage(Parser* r) {
     start = i;
     while (i < end && t[i] != ' ' && t[i] != '\r') i++;
     char reference[CAP_REFERENCE + 1];
-    copyBytes(reference, CAP_REFERENCE, t + start, static_cast<size_t>(i - start));
+    copyCut(reference, CAP_REFERENCE, t + start, static_cast<size_t>(i - start),
+            LOSS_CUT_REFERENCE);
     addPart(r->parts, &r->partsStored, reference, value, pcbAttribute);
     if (i < end && t[i] == ' ') {
       i++;
@@ -286,16 +295,24 @@ bool parseNetName(Parser* r) {
   if (t[i] == '$') return false;
   int start = i;
   while (i < r->end && t[i] != ';' && t[i] != ' ') i++;
-  copyBytes(r->netName, READER_LINE_MAX, t + start, static_cast<size_t>(i - start));
+  int nameEnd = i;
+  copyBytes(r->netName, READER_LINE_MAX, t + start, static_cast<size_t>(nameEnd - start));
   i = skipTo(r, i, ';');
   if (i < r->end) i++;
   r->i = i;
 
   // Nodes keep the first 50 bytes of the name without its double quotes.
   int n = 0;
-  for (int k = 0; k < CAP_NET_NAME && r->netName[k] != '\0'; k++)
+  int k = 0;
+  for (; k < CAP_NET_NAME && r->netName[k] != '\0'; k++)
     if (r->netName[k] != '"') r->nodeNetName[n++] = r->netName[k];
   r->nodeNetName[n] = '\0';
+  for (int rest = start + k; rest < nameEnd; rest++) {
+    if (t[rest] != '"') {
+      noteLoss(LOSS_CUT_NET_NAME, r->nodeNetName, static_cast<size_t>(n));
+      break;
+    }
+  }
   return true;
 }
 

@@ -11,8 +11,10 @@
 
 #include <cstring>
 
+#include "netlist/losses.h"
 #include "netlist/stable_sort.h"
 #include "netlist/text.h"
+#include "run/own_lines.h"
 
 IndexEntry categoryIndex[MAX_INDEX + 1];
 int indexCount;
@@ -109,6 +111,8 @@ void addEntry(const char* item, size_t len, const char* pcbAttribute, const char
   copyText(entry.pcbAttribute, CAP_PCB_ATTRIBUTE, pcbAttribute);
   entry.footprintCode = code;
   if (indexCount < MAX_INDEX) indexCount++;
+  else noteLoss(LOSS_CATEGORY_ROWS_OVER_CAPACITY, entry.category, strlen(entry.category), ' ',
+                pcbAttribute, strlen(pcbAttribute));
 }
 
 bool lessIndexEntry(const IndexEntry& a, const IndexEntry& b) {
@@ -129,7 +133,10 @@ void bindCategoryIndex() {
 void clearTextPool() { poolUsed = 0; }
 
 const char* storeInTextPool(const char* text, size_t len) {
-  if (len >= TEXT_POOL_SIZE - poolUsed) return emptyText;
+  if (len >= TEXT_POOL_SIZE - poolUsed) {
+    noteLoss(LOSS_TEXT_POOL_FULL, text, len);
+    return emptyText;
+  }
   char* stored = textPool + poolUsed;
   memcpy(stored, text, len);
   stored[len] = '\0';
@@ -224,10 +231,18 @@ int readCategoryRow(const char* line, const char* versionSelect) {
 void loadCategoryIndex(ByteSource* in, const char* versionSelect) {
   indexCount = 0;
   bool headerFound = false;
-  while (readFileLine(in, textBuffer, RUN_LINE_MAX, false) >= 0) {
+  char firstLine[LOSS_EXAMPLE_MAX + 1];  // the example of a loss of the whole file
+  int firstLen = -1;                      // without its line end; -1: no line yet
+  int n;
+  while ((n = readOwnLine(in, false, LOSS_LONG_CATEGORY_LINE)) >= 0) {
+    if (firstLen < 0) firstLen = copyBytes(firstLine, LOSS_EXAMPLE_MAX, textBuffer, lineText(n));
     if (!headerFound) headerFound = isCategoryHeader(textBuffer);
     else readCategoryRow(textBuffer, versionSelect);
   }
+  // No row at all: every part would show "ERROR(no index)" without a reason.
+  if (indexCount == 0)
+    noteLoss(LOSS_CATEGORY_WITHOUT_ROWS, firstLine,
+             firstLen < 0 ? 0 : static_cast<size_t>(firstLen));
   sortCategoryIndex();
 }
 

@@ -15,8 +15,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "netlist/losses.h"
 #include "netlist/text.h"
 #include "run/category.h"
+#include "run/own_lines.h"
 #include "run/platform.h"
 #include "run/report_cells.h"
 
@@ -294,8 +296,11 @@ void readPreviousReport(ByteSource* in) {
   previousCount = 0;
   bool inRows = false;
   bool ended = false;
-  while (!ended && readFileLine(in, textBuffer, RUN_LINE_MAX, true) >= 0) {
+  char firstLine[LOSS_EXAMPLE_MAX + 1];  // the example of a loss of the whole file
+  int firstLen = -1;                      // without its line end; -1: no line yet
+  while (!ended && readOwnLine(in, true, LOSS_LONG_REPORT_LINE) >= 0) {
     forEachLine(textBuffer, [&](char* line) {
+      if (firstLen < 0) firstLen = copyBytes(firstLine, LOSS_EXAMPLE_MAX, line, strcspn(line, "\n"));
       if (!inRows) {
         inRows = isReportHeader(line);
         return true;
@@ -308,4 +313,7 @@ void readPreviousReport(ByteSource* in) {
       return true;
     });
   }
+  // Lines without rows (no "Status" line): the user's edits would be lost.
+  if (firstLen >= 0 && previousCount == 0)
+    noteLoss(LOSS_PREVIOUS_WITHOUT_ROWS, firstLine, static_cast<size_t>(firstLen));
 }

@@ -17,6 +17,7 @@
 
 #include "netlist/files.h"
 #include "netlist/kicad_writer.h"
+#include "netlist/losses.h"
 #include "netlist/model.h"
 #include "netlist/text.h"
 #include "options/options.h"
@@ -28,6 +29,7 @@
 #include "run/report.h"
 #include "run/report_claim.h"
 #include "run/same_file.h"
+#include "run/warnings.h"
 
 namespace {
 
@@ -168,6 +170,7 @@ bool runSteps() {
   RunFiles& f = files;
   // 1-3: result text, format option.
   settingTexts[TXT_RESULT_TEXT][0] = '\0';
+  clearLosses();
   const char* formatOption = settingTexts[TXT_FORMAT_OPTION];
   if (formatOption[0] < '0' || formatOption[0] > '3') {
     appendFailure(MSG_FORMAT_OPTION_ERROR, formatOption);
@@ -283,7 +286,12 @@ bool runSteps() {
     char code[64];
     snprintf(code, sizeof code, "%d ", result);
     appendResult(code);
-    appendFailure(MSG_FORMAT_ERROR, inputPath);
+    if (losses.count[LOSS_READ_LIMIT] > 0) {
+      appendResult(inputTooLongText());
+      appendResult(inputPath);
+    } else {
+      appendFailure(MSG_FORMAT_ERROR, inputPath);
+    }
     return false;
   }
   partCount = result;
@@ -308,6 +316,7 @@ bool runSteps() {
   if (settingValues[VAL_PROJECT_KIND] == 0)
     written = writeKicadNetlist(&f.netlistOut, partCount, partTable, nodeTable, nodeCount);
   if (written != 0) {
+    appendLossWarnings();
     appendResult("FAILD! wrong netlist\n");
     return false;
   }
@@ -318,6 +327,7 @@ bool runSteps() {
 
   // 26: the numbered copy.
   if (revWanted && !copyRevOutput()) return false;
+  appendLossWarnings();
   return true;
 }
 

@@ -351,10 +351,10 @@ TEST(TelesisReader, BadInputNeverBreaksTheReader) {
     return r.result;
   };
   // An unterminated quote runs the value to the end of the packed text; a
-  // zero byte ends the packed text.
+  // zero byte reads as a space, so the nets after it are kept.
   EXPECT_EQ(sound(crlf("$PACKAGES\n!\"abc;R1\n$NETS\nN;R1.1\n")), -9);
   EXPECT_EQ(readTelesis(std::string("$NETS\r\nN;A.1\r\nM;B\0.2\r\nO;C.3\r\n", 29)).nets,
-            "N|A|1\nM|B|\n");
+            "N|A|1\nM|B |2\nO|C|3\n");
 
   const std::string w(100000, 'w');
   sound("$PACKAGES\r\n" + w + "!" + w + ";" + w + " " + w + "\r\n$NETS\r\n" + w + ";" + w + "." +
