@@ -1,0 +1,266 @@
+// The KiCad 6+ target: project endings, UTF-8 texts decoded from code page
+// 932, the illegal-character rule per project kind, tstamps from references,
+// and a whole conversion through the command-line runner.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "netlist/kicad_writer.h"
+#include "netlist/utf8_form.h"
+#include "options/options.h"
+#include "run/category.h"
+#include "run/previous.h"
+#include "run/project_path.h"
+#include "run/reconcile.h"
+#include "tests/test_support.h"
+
+namespace {
+
+struct Kicad6Test : ::testing::Test {
+  void SetUp() override { resetSettings(); }
+  void TearDown() override { resetSettings(); }
+};
+
+const unsigned char* bytesOf(const char* text) { return reinterpret_cast<const unsigned char*>(text); }
+
+bool strictUtf8(const std::string& text) { return isStrictUtf8(bytesOf(text.c_str()), text.size()); }
+
+// The code points code page 932 gives for the bytes.
+std::vector<uint32_t> decodeAll(const std::string& text) {
+  std::vector<uint32_t> out;
+  for (size_t pos = 0; pos < text.size();) out.push_back(decodeCp932(bytesOf(text.c_str()), text.size(), &pos));
+  return out;
+}
+
+void node(int* count, const char* ref, const char* pin, const char* net) {
+  addNode(nodeTable, count, ref, strlen(ref), pin, strlen(pin), net);
+}
+
+std::string writeModel(int parts, int nodes, int kind) {
+  TempDir dir;
+  std::string path = dir.file("out.net");
+  TextOut out;
+  openTextOut(&out, openForWriting(path.c_str()));
+  EXPECT_EQ(writeKicadNetlist(&out, parts, partTable, nodeTable, nodes, kind), 0);
+  EXPECT_TRUE(closeTextOut(&out));
+  return readFile(path);
+}
+
+// The tstamps of a netlist, in component order.
+std::vector<std::string> stamps(const std::string& netlist) {
+  std::vector<std::string> out;
+  std::regex stamp("\\(tstamp ([0-9A-F]+)\\)");
+  for (auto it = std::sregex_iterator(netlist.begin(), netlist.end(), stamp); it != std::sregex_iterator(); ++it)
+    out.push_back((*it)[1]);
+  return out;
+}
+
+std::string stampsOf(std::vector<const char*> references) {
+  bindNetlistTables();
+  int parts = 0;
+  for (const char* ref : references) addPart(partTable, &parts, ref, "", "");
+  int nodes = 0;
+  node(&nodes, references[0], "1", "N");
+  std::string all;
+  for (const std::string& s : stamps(writeModel(parts, nodes, PROJECT_KIND_KICAD6))) all += s + " ";
+  return all;
+}
+
+}  // namespace
+
+TEST_F(Kicad6Test, ProjectEndingsPerKind) {
+  struct {
+    const char* path;
+    int kind;
+    const char* netlist;
+    bool accepted;
+  } cases[] = {
+      {"d/board.kicad_pro", PROJECT_KIND_KICAD6, "d/board.net", true},
+      {"d/board.pro", PROJECT_KIND_KICAD6, "d/board.net", true},
+      {"d/board.kicad_pro", PROJECT_KIND_KICAD5, "d/board.kicad_net", false},
+      {"d/board.pro", PROJECT_KIND_KICAD5, "d/board.net", true},
+      {"board.KICAD_PRO", PROJECT_KIND_KICAD6, "board.KICAD_net", false},
+      {"board.sch", PROJECT_KIND_KICAD6, "board.net", false},
+      {".kicad_pro", PROJECT_KIND_KICAD6, ".net", true},
+      {"ab", PROJECT_KIND_KICAD6, "net", false},
+      {"board.kicad_pro", 7, "board.kicad_net", false},  // other kinds: as KiCad(v5)
+  };
+  for (const auto& c : cases) {
+    ProjectName name = splitProjectPath(c.path, c.kind);
+    EXPECT_EQ(std::string(c.path, name.stemLen) + "net", c.netlist) << c.path;
+    EXPECT_EQ(name.accepted, c.accepted) << c.path;
+  }
+}
+
+TEST_F(Kicad6Test, StrictUtf8) {
+  for (std::string ok : {"", "R1", "4.7\xC2\xB5" "F", "\xE9\x9B\xBB\xE6\xBA\x90", "\xF0\x9F\x94\x8C",
+                         "\xF4\x8F\xBF\xBF", "\xED\x9F\xBF", "\xEF\xBF\xBD"})
+    EXPECT_TRUE(strictUtf8(ok)) << ok;
+  for (std::string bad : {"\x80", "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xE0\x9F\xBF",
+                          "\xF0\x8F\xBF\xBF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
+                          "\xC2", "\xE9\x9B", "a\xC2z", "\x83\x7D\x83\x43"})
+    EXPECT_FALSE(strictUtf8(bad)) << bad;
+}
+
+TEST_F(Kicad6Test, Cp932Decoding) {
+  // ASCII, half-width katakana at both ends of their range, two-byte pairs
+  // (one with the trail byte 0x5C, one with 0x7D).
+  EXPECT_EQ(decodeAll("A\\\xA1\xB1\xDF"), (std::vector<uint32_t>{'A', '\\', 0xFF61, 0xFF71, 0xFF9F}));
+  EXPECT_EQ(decodeAll("\x93\x64\x8C\xB9"), (std::vector<uint32_t>{0x96FB, 0x6E90}));  // 電源
+  EXPECT_EQ(decodeAll("\x83\x5C\x83\x7D"), (std::vector<uint32_t>{0x30BD, 0x30DE}));  // ソマ
+  EXPECT_EQ(decodeAll("\x87\x40\xFA\x40\xF0\x40"), (std::vector<uint32_t>{0x2460, 0x2170, 0xE000}));
+  // Bytes that are no character become U+FFFD one at a time, and decoding
+  // goes on at the next byte: 0x80, 0xA0, 0xFD-0xFF, a lead byte at the end
+  // or before a byte that is no trail byte, a pair that maps to nothing.
+  const uint32_t R = REPLACEMENT_CHARACTER;
+  EXPECT_EQ(decodeAll("\x80\xA0\xFD\xFE\xFF"), (std::vector<uint32_t>{R, R, R, R, R}));
+  EXPECT_EQ(decodeAll("a\x81"), (std::vector<uint32_t>{'a', R}));
+  EXPECT_EQ(decodeAll("\x81 \x81\x7F"), (std::vector<uint32_t>{R, ' ', R, 0x7F}));
+  EXPECT_EQ(decodeAll("\x85\x40"), (std::vector<uint32_t>{R, '@'}));
+  EXPECT_EQ(decodeAll("\x81\xFD\x83\x41"), (std::vector<uint32_t>{R, R, 0x30A2}));
+  char out[4];
+  EXPECT_EQ(encodeUtf8(0x7F, out), 1);
+  EXPECT_EQ(encodeUtf8(0xB5, out), 2);
+  EXPECT_EQ(std::string(out, 2), "\xC2\xB5");
+  EXPECT_EQ(encodeUtf8(0xFFFD, out), 3);
+  EXPECT_EQ(std::string(out, 3), "\xEF\xBF\xBD");
+  EXPECT_EQ(encodeUtf8(0x1F50C, out), 4);
+  EXPECT_EQ(std::string(out, 4), "\xF0\x9F\x94\x8C");
+}
+
+TEST_F(Kicad6Test, WriterTextsAreUtf8) {
+  bindNetlistTables();
+  int parts = 0;
+  addPart(partTable, &parts, "R1", "\x83\x7D\x83\x43\x83\x52\x83\x93", "");  // マイコン
+  addPart(partTable, &parts, "U1", "#$#4.7\xC2\xB5" "F", "");                // UTF-8 kept
+  addPart(partTable, &parts, "\xB1", "SIN(0 1MV)", "");                       // ｱ
+  partTable[2].footprint = "Lib:\x83\x5C";                                    // ソ
+  int nodes = 0;  // in net order
+  node(&nodes, "\xB1", "1", "A\"B\\");
+  node(&nodes, "R1", "2", "\x80X\xFD");
+  node(&nodes, "R1", "1", "\x93\x64\x8C\xB9");  // 電源
+  node(&nodes, "U1", "2", "\x93\x64\x8C\xB9");
+  auto comp = [](const char* ref, const char* value, const char* footprint, const char* stamp) {
+    return std::string("\n    (comp (ref ") + ref + ")\n      (value " + value + ")\n      (footprint " +
+           footprint +
+           ")\n      (libsource (lib device) (part \"\"))\n"
+           "      (sheetpath (names /) (tstamps /))\n      (tstamp " + stamp + "))";
+  };
+  std::string expected = crlf(
+      "(export (version D)\n  (components" +
+      comp("R1", "\"マイコン\"", "none:none", "0C044BCC") +
+      comp("U1", "\"4.7µF\"", "none:none", "03F2F613") +
+      comp("\"ｱ\"", "\"SIN(0 1MV)\"", "\"Lib:ソ\"", "834B4FF8") +
+      ")\n  (nets"
+      "\n    (net (code 1) (name \"A\\\"B\\\\\")"
+      "\n      (node (ref \"ｱ\") (pin 1)))"
+      "\n    (net (code 2) (name \"\xEF\xBF\xBDX\xEF\xBF\xBD\")"
+      "\n      (node (ref R1) (pin 2)))"
+      "\n    (net (code 3) (name \"電源\")"
+      "\n      (node (ref R1) (pin 1))"
+      "\n      (node (ref U1) (pin 2)))))\n");
+  EXPECT_EQ(writeModel(parts, nodes, PROJECT_KIND_KICAD6), expected);
+  // KiCad(v5) passes the same bytes on untouched.
+  std::string v5 = writeModel(parts, nodes, PROJECT_KIND_KICAD5);
+  EXPECT_NE(v5.find("(value \x83\x7D\x83\x43\x83\x52\x83\x93)"), std::string::npos);
+  EXPECT_NE(v5.find("(name \"\x93\x64\x8C\xB9\")"), std::string::npos);
+  EXPECT_EQ(stamps(v5), (std::vector<std::string>{"A400", "A401", "A402"}));
+}
+
+TEST_F(Kicad6Test, TstampsFollowTheReference) {
+  // A part added in front, or one taken away, moves no other part's tstamp.
+  EXPECT_EQ(stampsOf({"R1", "R2"}), "0C044BCC 0F045085 ");
+  EXPECT_EQ(stampsOf({"A1", "R1", "R2"}), "9BD5D047 0C044BCC 0F045085 ");
+  EXPECT_EQ(stampsOf({"R2"}), "0F045085 ");
+  // ULN1X and UP77S share the hash 002093AF, RINZG0S has 002093B0: a taken
+  // hash counts up to the next free one, in output order.
+  EXPECT_EQ(stampsOf({"ULN1X", "UP77S", "RINZG0S"}), "002093AF 002093B0 002093B1 ");
+  EXPECT_EQ(stampsOf({"RINZG0S", "ULN1X", "UP77S"}), "002093B0 002093AF 002093B1 ");
+  // A reference twice gives two stamps; a Shift-JIS reference hashes its UTF-8 form.
+  EXPECT_EQ(stampsOf({"R1", "R1"}), "0C044BCC 0C044BCD ");
+  EXPECT_EQ(stampsOf({"\xB1"}), stampsOf({"\xEF\xBD\xB1"}));
+}
+
+TEST_F(Kicad6Test, IllegalCharactersPerKind) {
+  const char* value = "SIN(0\x01\x7F)\x83\x7D\xC2\xB5";
+  for (int kind : {PROJECT_KIND_KICAD5, PROJECT_KIND_KICAD6}) {
+    settingValues[VAL_PROJECT_KIND] = kind;
+    bindNetlistTables();
+    readNoMountMarks("");
+    int parts = 0;
+    addPart(partTable, &parts, "X1", value, "");
+    ReportCapture report;
+    prepareParts(report.out, partTable, parts);
+    std::string lines = report.finish();
+    if (kind == PROJECT_KIND_KICAD5) {
+      EXPECT_STREQ(partTable[0].value, "SIN_0____}__");
+      EXPECT_EQ(statusCounters.illegal, 7);
+    } else {
+      // Only the control bytes go, each with its report line.
+      EXPECT_STREQ(partTable[0].value, "SIN(0__)\x83\x7D\xC2\xB5");
+      EXPECT_EQ(statusCounters.illegal, 2);
+      EXPECT_EQ(lines, std::string("\"(illegal char) REF=X1; PCB=") + value + ";\"\r\n" +
+                           "\"(illegal char) REF=X1; PCB=SIN(0_\x7F)\x83\x7D\xC2\xB5;\"\r\n");
+    }
+  }
+}
+
+TEST_F(Kicad6Test, WholeConversionThroughTheCli) {
+  TempDir dir;
+  // Shift-JIS net names, values and a reference; an edited previous report
+  // gives R1 a "#$#" value in Shift-JIS.
+  writeFile(dir.file("board.asc"),
+            crlf("*PADS-PCB*\n*PART*\nR1 10k@R0603\nC1 4.7u@C0603\n"
+                 "U1 \x83\x7D\x83\x43\x83\x52\x83\x93@Lib:SOIC8\nLED\x90\xD4 (\x90\xD4)@LED0603\n"
+                 "*NET*\n*SIGNAL* \x93\x64\x8C\xB9\nU1.8 R1.1 LED\x90\xD4.1\n*SIGNAL* GND\nU1.4 C1.2 "
+                 "LED\x90\xD4.2\n*SIGNAL* \x83\x8A\x83Z\x83\x62\x83g\nR1.2 C1.1 U1.3\n*END*\n"));
+  writeFile(dir.file("board.kicad_pro"), "{}\n");
+  writeFile(dir.file("cat.csv"), crlf("Category,PCB,Footprint\nR,R0603,Resistor_SMD:R_0603\n"
+                                      "C,C0603,Capacitor_SMD:C_0603\n"));
+  std::vector<std::string> args = {"--input", "board.asc", "--format", "pads", "--project",
+                                   "board.kicad_pro", "--category", "cat.csv", "--language", "en",
+                                   "--project-kind", "kicad6", "--rev"};
+  CliResult first = runCli(args, dir.path);
+  ASSERT_EQ(first.status, 0) << first.out;
+  std::string report = readFile(dir.file("board.asc_f00.csv"));
+  // The report keeps the input's own bytes.
+  EXPECT_NE(report.find(",LED,\"`(\x90\xD4)\",LED\x90\xD4,"), std::string::npos) << report;
+  size_t r1 = report.find(",R,\"`10k\",");
+  ASSERT_NE(r1, std::string::npos) << report;
+  report.replace(r1, 10, ",R,\"#$#\x92\xEF\x8D\x52(\x82\xA0)\",");  // 抵抗(あ)
+  writeFile(dir.file("board.asc_f00.csv"), report);
+
+  CliResult second = runCli(args, dir.path);
+  ASSERT_EQ(second.status, 0) << second.out;
+  EXPECT_EQ(second.out.rfind("Report = board.asc_f01.csv\n", 0), 0u);
+  std::string net = readFile(dir.file("board.net"));
+  EXPECT_EQ(readFile(dir.file("board_f01.net")), net);
+  EXPECT_EQ(net, crlf("(export (version D)\n  (components"
+                      "\n    (comp (ref C1)\n      (value 4.7u)\n      (footprint Capacitor_SMD:C_0603)"
+                      "\n      (libsource (lib device) (part \"\"))\n      (sheetpath (names /) (tstamps /))"
+                      "\n      (tstamp 87DA2DF9))"
+                      "\n    (comp (ref \"LED赤\")\n      (value \"(赤)\")\n      (footprint none:none)"
+                      "\n      (libsource (lib device) (part \"\"))\n      (sheetpath (names /) (tstamps /))"
+                      "\n      (tstamp 27B3DB77))"
+                      "\n    (comp (ref R1)\n      (value \"抵抗(あ)\")\n      (footprint Resistor_SMD:R_0603)"
+                      "\n      (libsource (lib device) (part \"\"))\n      (sheetpath (names /) (tstamps /))"
+                      "\n      (tstamp 0C044BCC))"
+                      "\n    (comp (ref U1)\n      (value \"マイコン\")\n      (footprint Lib:SOIC8)"
+                      "\n      (libsource (lib device) (part \"\"))\n      (sheetpath (names /) (tstamps /))"
+                      "\n      (tstamp 03F2F613)))"
+                      "\n  (nets"
+                      "\n    (net (code 1) (name \"GND\")"
+                      "\n      (node (ref C1) (pin 2))"
+                      "\n      (node (ref \"LED赤\") (pin 2))"
+                      "\n      (node (ref U1) (pin 4)))"
+                      "\n    (net (code 2) (name \"リセット\")"
+                      "\n      (node (ref C1) (pin 1))"
+                      "\n      (node (ref R1) (pin 2))"
+                      "\n      (node (ref U1) (pin 3)))"
+                      "\n    (net (code 3) (name \"電源\")"
+                      "\n      (node (ref \"LED赤\") (pin 1))"
+                      "\n      (node (ref R1) (pin 1))"
+                      "\n      (node (ref U1) (pin 8)))))\n"));
+}
