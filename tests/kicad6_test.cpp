@@ -5,13 +5,12 @@
 
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "netlist/kicad_writer.h"
 #include "netlist/utf8_form.h"
 #include "options/options.h"
-#include "run/category.h"
-#include "run/previous.h"
 #include "run/project_path.h"
 #include "run/reconcile.h"
 #include "tests/test_support.h"
@@ -32,10 +31,6 @@ std::vector<uint32_t> decodeAll(const std::string& text) {
   std::vector<uint32_t> out;
   for (size_t pos = 0; pos < text.size();) out.push_back(decodeCp932(bytesOf(text.c_str()), text.size(), &pos));
   return out;
-}
-
-void node(int* count, const char* ref, const char* pin, const char* net) {
-  addNode(nodeTable, count, ref, strlen(ref), pin, strlen(pin), net);
 }
 
 std::string writeModel(int parts, int nodes, int kind) {
@@ -62,7 +57,7 @@ std::string stampsOf(std::vector<const char*> references) {
   int parts = 0;
   for (const char* ref : references) addPart(partTable, &parts, ref, "", "");
   int nodes = 0;
-  node(&nodes, references[0], "1", "N");
+  addNode(nodeTable, &nodes, references[0], strlen(references[0]), "1", 1, "N");
   std::string all;
   for (const std::string& s : stamps(writeModel(parts, nodes, PROJECT_KIND_KICAD6))) all += s + " ";
   return all;
@@ -71,26 +66,20 @@ std::string stampsOf(std::vector<const char*> references) {
 }  // namespace
 
 TEST_F(Kicad6Test, ProjectEndingsPerKind) {
-  struct {
-    const char* path;
-    int kind;
-    const char* netlist;
-    bool accepted;
-  } cases[] = {
+  // Path, kind, the netlist it names, whether the kind accepts it.
+  const std::tuple<const char*, int, const char*, bool> cases[] = {
       {"d/board.kicad_pro", PROJECT_KIND_KICAD6, "d/board.net", true},
       {"d/board.pro", PROJECT_KIND_KICAD6, "d/board.net", true},
       {"d/board.kicad_pro", PROJECT_KIND_KICAD5, "d/board.kicad_net", false},
-      {"d/board.pro", PROJECT_KIND_KICAD5, "d/board.net", true},
       {"board.KICAD_PRO", PROJECT_KIND_KICAD6, "board.KICAD_net", false},
       {"board.sch", PROJECT_KIND_KICAD6, "board.net", false},
-      {".kicad_pro", PROJECT_KIND_KICAD6, ".net", true},
       {"ab", PROJECT_KIND_KICAD6, "net", false},
       {"board.kicad_pro", 7, "board.kicad_net", false},  // other kinds: as KiCad(v5)
   };
-  for (const auto& c : cases) {
-    ProjectName name = splitProjectPath(c.path, c.kind);
-    EXPECT_EQ(std::string(c.path, name.stemLen) + "net", c.netlist) << c.path;
-    EXPECT_EQ(name.accepted, c.accepted) << c.path;
+  for (const auto& [path, kind, netlist, accepted] : cases) {
+    ProjectName name = splitProjectPath(path, kind);
+    EXPECT_EQ(std::string(path, name.stemLen) + "net", netlist) << path;
+    EXPECT_EQ(name.accepted, accepted) << path;
   }
 }
 
@@ -120,53 +109,6 @@ TEST_F(Kicad6Test, Cp932Decoding) {
   EXPECT_EQ(decodeAll("\x81 \x81\x7F"), (std::vector<uint32_t>{R, ' ', R, 0x7F}));
   EXPECT_EQ(decodeAll("\x85\x40"), (std::vector<uint32_t>{R, '@'}));
   EXPECT_EQ(decodeAll("\x81\xFD\x83\x41"), (std::vector<uint32_t>{R, R, 0x30A2}));
-  char out[4];
-  EXPECT_EQ(encodeUtf8(0x7F, out), 1);
-  EXPECT_EQ(encodeUtf8(0xB5, out), 2);
-  EXPECT_EQ(std::string(out, 2), "\xC2\xB5");
-  EXPECT_EQ(encodeUtf8(0xFFFD, out), 3);
-  EXPECT_EQ(std::string(out, 3), "\xEF\xBF\xBD");
-  EXPECT_EQ(encodeUtf8(0x1F50C, out), 4);
-  EXPECT_EQ(std::string(out, 4), "\xF0\x9F\x94\x8C");
-}
-
-TEST_F(Kicad6Test, WriterTextsAreUtf8) {
-  bindNetlistTables();
-  int parts = 0;
-  addPart(partTable, &parts, "R1", "\x83\x7D\x83\x43\x83\x52\x83\x93", "");  // マイコン
-  addPart(partTable, &parts, "U1", "#$#4.7\xC2\xB5" "F", "");                // UTF-8 kept
-  addPart(partTable, &parts, "\xB1", "SIN(0 1MV)", "");                       // ｱ
-  partTable[2].footprint = "Lib:\x83\x5C";                                    // ソ
-  int nodes = 0;  // in net order
-  node(&nodes, "\xB1", "1", "A\"B\\");
-  node(&nodes, "R1", "2", "\x80X\xFD");
-  node(&nodes, "R1", "1", "\x93\x64\x8C\xB9");  // 電源
-  node(&nodes, "U1", "2", "\x93\x64\x8C\xB9");
-  auto comp = [](const char* ref, const char* value, const char* footprint, const char* stamp) {
-    return std::string("\n    (comp (ref ") + ref + ")\n      (value " + value + ")\n      (footprint " +
-           footprint +
-           ")\n      (libsource (lib device) (part \"\"))\n"
-           "      (sheetpath (names /) (tstamps /))\n      (tstamp " + stamp + "))";
-  };
-  std::string expected = crlf(
-      "(export (version D)\n  (components" +
-      comp("R1", "\"マイコン\"", "none:none", "0C044BCC") +
-      comp("U1", "\"4.7µF\"", "none:none", "03F2F613") +
-      comp("\"ｱ\"", "\"SIN(0 1MV)\"", "\"Lib:ソ\"", "834B4FF8") +
-      ")\n  (nets"
-      "\n    (net (code 1) (name \"A\\\"B\\\\\")"
-      "\n      (node (ref \"ｱ\") (pin 1)))"
-      "\n    (net (code 2) (name \"\xEF\xBF\xBDX\xEF\xBF\xBD\")"
-      "\n      (node (ref R1) (pin 2)))"
-      "\n    (net (code 3) (name \"電源\")"
-      "\n      (node (ref R1) (pin 1))"
-      "\n      (node (ref U1) (pin 2)))))\n");
-  EXPECT_EQ(writeModel(parts, nodes, PROJECT_KIND_KICAD6), expected);
-  // KiCad(v5) passes the same bytes on untouched.
-  std::string v5 = writeModel(parts, nodes, PROJECT_KIND_KICAD5);
-  EXPECT_NE(v5.find("(value \x83\x7D\x83\x43\x83\x52\x83\x93)"), std::string::npos);
-  EXPECT_NE(v5.find("(name \"\x93\x64\x8C\xB9\")"), std::string::npos);
-  EXPECT_EQ(stamps(v5), (std::vector<std::string>{"A400", "A401", "A402"}));
 }
 
 TEST_F(Kicad6Test, TstampsFollowTheReference) {
@@ -209,13 +151,14 @@ TEST_F(Kicad6Test, IllegalCharactersPerKind) {
 
 TEST_F(Kicad6Test, WholeConversionThroughTheCli) {
   TempDir dir;
-  // Shift-JIS net names, values and a reference; an edited previous report
-  // gives R1 a "#$#" value in Shift-JIS.
+  // Shift-JIS references, values, footprint and net names (マイコン, 赤, ソ
+  // with the trail byte '\', 電源), a UTF-8 value, a net name that needs
+  // escapes and one with bytes that are no character.
   writeFile(dir.file("board.asc"),
-            crlf("*PADS-PCB*\n*PART*\nR1 10k@R0603\nC1 4.7u@C0603\n"
-                 "U1 \x83\x7D\x83\x43\x83\x52\x83\x93@Lib:SOIC8\nLED\x90\xD4 (\x90\xD4)@LED0603\n"
-                 "*NET*\n*SIGNAL* \x93\x64\x8C\xB9\nU1.8 R1.1 LED\x90\xD4.1\n*SIGNAL* GND\nU1.4 C1.2 "
-                 "LED\x90\xD4.2\n*SIGNAL* \x83\x8A\x83Z\x83\x62\x83g\nR1.2 C1.1 U1.3\n*END*\n"));
+            crlf("*PADS-PCB*\n*PART*\nR1 10k@R0603\nC1 4.7\xC2\xB5" "F@C0603\n"
+                 "U1 \x83\x7D\x83\x43\x83\x52\x83\x93@Lib:SOIC8\nLED\x90\xD4 (\x90\xD4)@Lib:\x83\x5C\n"
+                 "*NET*\n*SIGNAL* \x93\x64\x8C\xB9\nU1.8 R1.1 LED\x90\xD4.1\n*SIGNAL* A\"B\\\n"
+                 "U1.4 C1.2 LED\x90\xD4.2\n*SIGNAL* \x80X\xFD\nR1.2 C1.1 U1.3\n*END*\n"));
   writeFile(dir.file("board.kicad_pro"), "{}\n");
   writeFile(dir.file("cat.csv"), crlf("Category,PCB,Footprint\nR,R0603,Resistor_SMD:R_0603\n"
                                       "C,C0603,Capacitor_SMD:C_0603\n"));
@@ -224,8 +167,9 @@ TEST_F(Kicad6Test, WholeConversionThroughTheCli) {
                                    "--project-kind", "kicad6", "--rev"};
   CliResult first = runCli(args, dir.path);
   ASSERT_EQ(first.status, 0) << first.out;
+  // The report keeps the input's own bytes; a "#$#" value typed into it
+  // keeps its Shift-JIS text and parentheses too.
   std::string report = readFile(dir.file("board.asc_f00.csv"));
-  // The report keeps the input's own bytes.
   EXPECT_NE(report.find(",LED,\"`(\x90\xD4)\",LED\x90\xD4,"), std::string::npos) << report;
   size_t r1 = report.find(",R,\"`10k\",");
   ASSERT_NE(r1, std::string::npos) << report;
@@ -237,25 +181,22 @@ TEST_F(Kicad6Test, WholeConversionThroughTheCli) {
   EXPECT_EQ(second.out.rfind("Report = board.asc_f01.csv\n", 0), 0u);
   std::string net = readFile(dir.file("board.net"));
   EXPECT_EQ(readFile(dir.file("board_f01.net")), net);
-  EXPECT_EQ(net, crlf("(export (version D)\n  (components"
-                      "\n    (comp (ref C1)\n      (value 4.7u)\n      (footprint Capacitor_SMD:C_0603)"
-                      "\n      (libsource (lib device) (part \"\"))\n      (sheetpath (names /) (tstamps /))"
-                      "\n      (tstamp 87DA2DF9))"
-                      "\n    (comp (ref \"LED赤\")\n      (value \"(赤)\")\n      (footprint none:none)"
-                      "\n      (libsource (lib device) (part \"\"))\n      (sheetpath (names /) (tstamps /))"
-                      "\n      (tstamp 27B3DB77))"
-                      "\n    (comp (ref R1)\n      (value \"抵抗(あ)\")\n      (footprint Resistor_SMD:R_0603)"
-                      "\n      (libsource (lib device) (part \"\"))\n      (sheetpath (names /) (tstamps /))"
-                      "\n      (tstamp 0C044BCC))"
-                      "\n    (comp (ref U1)\n      (value \"マイコン\")\n      (footprint Lib:SOIC8)"
-                      "\n      (libsource (lib device) (part \"\"))\n      (sheetpath (names /) (tstamps /))"
-                      "\n      (tstamp 03F2F613)))"
-                      "\n  (nets"
-                      "\n    (net (code 1) (name \"GND\")"
+  auto comp = [](const char* ref, const char* value, const char* footprint, const char* stamp) {
+    return std::string("\n    (comp (ref ") + ref + ")\n      (value " + value + ")\n      (footprint " +
+           footprint + ")\n      (libsource (lib device) (part \"\"))\n"
+           "      (sheetpath (names /) (tstamps /))\n      (tstamp " + stamp + "))";
+  };
+  EXPECT_EQ(net, crlf("(export (version D)\n  (components" +
+                      comp("C1", "\"4.7µF\"", "Capacitor_SMD:C_0603", "87DA2DF9") +
+                      comp("\"LED赤\"", "\"(赤)\"", "\"Lib:ソ\"", "27B3DB77") +
+                      comp("R1", "\"抵抗(あ)\"", "Resistor_SMD:R_0603", "0C044BCC") +
+                      comp("U1", "\"マイコン\"", "Lib:SOIC8", "03F2F613") +
+                      ")\n  (nets"
+                      "\n    (net (code 1) (name \"A\\\"B\\\\\")"
                       "\n      (node (ref C1) (pin 2))"
                       "\n      (node (ref \"LED赤\") (pin 2))"
                       "\n      (node (ref U1) (pin 4)))"
-                      "\n    (net (code 2) (name \"リセット\")"
+                      "\n    (net (code 2) (name \"\xEF\xBF\xBDX\xEF\xBF\xBD\")"
                       "\n      (node (ref C1) (pin 1))"
                       "\n      (node (ref R1) (pin 2))"
                       "\n      (node (ref U1) (pin 3)))"
