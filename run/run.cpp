@@ -4,7 +4,7 @@
 // the path it concerns to the result text, closes what is open and ends the
 // run.  Every path the run forms fits in 519 characters: an input path
 // longer than 511 characters (its report names would not fit) is refused as
-// unopenable, a project path longer than 519 as uncreatable.
+// unopenable, a netlist path longer than 519 as uncreatable.
 #include "run/run.h"
 
 #include <cstdio>
@@ -18,6 +18,7 @@
 #include "readers/reader_io.h"
 #include "run/category.h"
 #include "run/previous.h"
+#include "run/project_path.h"
 #include "run/reconcile.h"
 #include "run/report.h"
 
@@ -110,14 +111,14 @@ void runConversion() {
 
   // 7-8: output netlist beside the project file.
   const char* projectPath = settingTexts[TXT_PROJECT_PATH];
-  size_t projectLen = strlen(projectPath);
-  size_t stemLen = projectLen < 3 ? 0 : projectLen - 3;
+  const int projectKind = settingValues[VAL_PROJECT_KIND];
+  ProjectName project = splitProjectPath(projectPath, projectKind);
+  size_t stemLen = project.stemLen;
   FILE* output = nullptr;
-  if (projectLen <= RUN_PATH_MAX) {
+  if (stemLen + 3 <= RUN_PATH_MAX) {
     memcpy(outputPath, projectPath, stemLen);
     strcpy(outputPath + stemLen, "net");
-    if (projectLen >= 4 && strcmp(projectPath + projectLen - 4, ".pro") == 0)
-      output = openForWriting(outputPath);
+    if (project.accepted) output = openForWriting(outputPath);
   }
   if (output == nullptr) {
     appendMessage(MSG_CANT_CREATE_OUTPUT);
@@ -220,8 +221,9 @@ void runConversion() {
   // 23-25: the KiCad netlist in category and number order.
   sortPartsByCategoryAndNumber(partTable, partCount);
   int written = -1;
-  if (settingValues[VAL_PROJECT_KIND] == 0)
-    written = writeKicadNetlist(&outputNetlist, partCount, partTable, nodeTable, nodeCount);
+  if (projectKind == PROJECT_KIND_KICAD5 || projectKind == PROJECT_KIND_KICAD6)
+    written = writeKicadNetlist(&outputNetlist, partCount, partTable, nodeTable, nodeCount,
+                                projectKind);
   closeTextOut(&outputNetlist);
   appendResult(written == 0 ? "Completed\n" : "FAILD! wrong netlist\n");
 
