@@ -18,7 +18,7 @@ cmake --build build -j$jobs
 (cd build && ctest --output-on-failure -j$jobs)
 
 echo "== KiCad acceptance test"
-bash tests/kicad/run.sh build/korvandelith-cli ../shared/samples build/kicad-test
+bash tests/kicad/run.sh build/korvandelith-cli "${KORV_SAMPLES:-../shared/samples}" build/kicad-test
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake -S . -B build-asan -DKORV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null

@@ -200,6 +200,23 @@ def prepare(cli, work, samples, name, source, fmt, kind):
                         sorted(pads, key=lambda p: (len(p), p)))
 
     run_cli(cli, folder, input_name, fmt, project, kind)
+    if source is None:
+        check_japanese_texts(read_netlist(os.path.join(folder, "board.net")))
+
+
+def check_japanese_texts(netlist):
+    """The netlist of the code page 932 board holds its texts as written."""
+    part_lines = JAPANESE_PADS.split("*PART*\n")[1].split("\n\n")[0].splitlines()
+    want_parts = {}
+    for line in part_lines:
+        ref, rest = line.split(" ", 1)
+        want_parts[ref] = rest.split("@")[0]
+    got_parts = {ref: value for ref, (value, _) in netlist.components.items()}
+    want_nets = set(re.findall(r"^\*SIGNAL\* (.+)$", JAPANESE_PADS, re.M))
+    if got_parts != want_parts or set(netlist.nets) != want_nets:
+        sys.exit(f"the netlist does not hold the board's texts:\n  parts {got_parts}\n"
+                 f"  want  {want_parts}\n  nets {sorted(netlist.nets)}\n"
+                 f"  want {sorted(want_nets)}")
 
 
 def main():
