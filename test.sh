@@ -9,12 +9,16 @@ cd "$(dirname "$0")"
 korv_native_deps
 korv_cross_deps
 korv_wine_deps
+korv_kicad_deps
 
 jobs=2
 echo "== Native build and tests"
 cmake -S . -B build -DKORV_TESTS=ON -DKORV_SANITIZE=OFF >/dev/null
 cmake --build build -j$jobs
 (cd build && ctest --output-on-failure -j$jobs)
+
+echo "== KiCad acceptance test"
+bash tests/kicad/run.sh build/korvandelith-cli "${KORV_SAMPLES:-../shared/samples}" build/kicad-test
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 cmake -S . -B build-asan -DKORV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null

@@ -34,14 +34,16 @@ const char usageText[] =
     "                         in the current directory, when it exists)\n"
     "  --input FILE           the input netlist\n"
     "  --format NAME          cadvance, mm2, protel, telesis, ccf, pads, or a number\n"
-    "  --project FILE         the KiCad project file (*.pro)\n"
+    "  --project FILE         the KiCad project file (*.pro; for KiCad 6 and later\n"
+    "                         also *.kicad_pro)\n"
     "  --category FILE        the category part file\n"
     "  --no-mount TEXT        the no-mount marks\n"
     "  --version-select TEXT  the version filter of the category part file\n"
     "  --format-option TEXT   the format option (0 to 3)\n"
     "  --rev, --no-rev        keep, or do not keep, a numbered copy of the netlist\n"
     "  --language ja|en|0|1   the language of the messages\n"
-    "  --project-kind N       the kind of target project (0 = KiCad(v5))\n"
+    "  --project-kind KIND    the target: kicad5 or 0 = KiCad(v5), kicad6 or 1 =\n"
+    "                         KiCad 6 and later (UTF-8 netlist), or a number\n"
     "  --save                 write the settings file back after the run\n"
     "  --strict               exit with 3 when a completed run gave any warning\n"
     "  -h, --help             show this help\n"
@@ -83,6 +85,13 @@ bool parseFormat(const char* text, int32_t* value) {
     }
   }
   return parseInteger(text, value);
+}
+
+bool parseProjectKind(const char* text, int32_t* value) {
+  if (strcmp(text, "kicad5") == 0) *value = PROJECT_KIND_KICAD5;
+  else if (strcmp(text, "kicad6") == 0) *value = PROJECT_KIND_KICAD6;
+  else return parseInteger(text, value);
+  return true;
 }
 
 const char* const optionsWithValue[] = {
@@ -133,7 +142,7 @@ int main(int argc, char** argv) {
     if (strcmp(arg, "--settings") == 0) settingsArgument = value;
     if (strcmp(arg, "--format") == 0 && !parseFormat(value, &number))
       return usageError("bad --format value: ", value);
-    if (strcmp(arg, "--project-kind") == 0 && !parseInteger(value, &number))
+    if (strcmp(arg, "--project-kind") == 0 && !parseProjectKind(value, &number))
       return usageError("bad --project-kind value: ", value);
     if (strcmp(arg, "--language") == 0 && strcmp(value, "ja") != 0 && strcmp(value, "en") != 0 &&
         strcmp(value, "0") != 0 && strcmp(value, "1") != 0)
@@ -167,7 +176,7 @@ int main(int argc, char** argv) {
     else if (strcmp(arg, "--format-option") == 0) setSettingText(TXT_FORMAT_OPTION, value);
     else if (strcmp(arg, "--format") == 0 && parseFormat(value, &number))
       settingValues[VAL_INPUT_FORMAT] = number;
-    else if (strcmp(arg, "--project-kind") == 0 && parseInteger(value, &number))
+    else if (strcmp(arg, "--project-kind") == 0 && parseProjectKind(value, &number))
       settingValues[VAL_PROJECT_KIND] = number;
     else if (strcmp(arg, "--language") == 0)
       settingValues[VAL_LANGUAGE] = (strcmp(value, "en") == 0 || strcmp(value, "1") == 0) ? 1 : 0;

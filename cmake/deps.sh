@@ -53,6 +53,15 @@ korv_wine_deps() {
   fi
 }
 
+# KiCad (pcbnew and its Python module) for the acceptance test that imports
+# the converted netlists into a board.  Only the program itself: its symbol,
+# footprint and 3D libraries are not needed, the test writes its own
+# footprints.  The display and the key presses come from korv_wine_deps.
+# Never fatal: where KiCad cannot be installed the test says so and skips.
+korv_kicad_deps() {
+  korv_apt_install kicad || echo "(KiCad could not be installed)"
+}
+
 # Whether this kernel executes 32-bit x86 programs (some virtual machines'
 # kernels are built without that support).
 korv_runs_32bit() {

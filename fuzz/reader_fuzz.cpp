@@ -1,6 +1,6 @@
 // Fuzz target: one netlist reader over arbitrary bytes, then normalisation
 // and the KiCad writer, as a run would call them.  The first byte picks the
-// numeric format option some readers look at.
+// numeric format option some readers look at and the target project kind.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FILE* sink = fopen("/dev/null", "wb");
   if (sink == nullptr) return 0;
   openTextOut(&out, sink);
-  writeKicadNetlist(&out, result, partTable, nodeTable, nodeCount);
+  int kind = size > 0 && (data[0] & 4) != 0 ? PROJECT_KIND_KICAD6 : PROJECT_KIND_KICAD5;
+  writeKicadNetlist(&out, result, partTable, nodeTable, nodeCount, kind);
   closeTextOut(&out);
   return 0;
 }

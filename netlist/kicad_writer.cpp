@@ -7,28 +7,39 @@
 // always quoted.  A node whose reference no written component carries is
 // left out (KiCad refuses a netlist that names a missing component), and a
 // net left without nodes is not written.
+//
+// For KiCad 6 and later every text goes out in UTF-8 (a text that is not
+// strict UTF-8 is decoded as code page 932), a text with non-ASCII bytes is
+// always quoted, and a component's tstamp is the hash of its reference, so
+// that it stays with the part when other parts come or go.
 #include "netlist/kicad_writer.h"
 
 #include <cstring>
 
 #include "netlist/losses.h"
 #include "netlist/reference_set.h"
+#include "netlist/stamp_set.h"
+#include "netlist/utf8_form.h"
 
 namespace {
 
+// The escape of a byte inside double quotes, or null when it stands as it is.
+const char* escapeOf(char c) {
+  switch (c) {
+    case '\\': return "\\\\";
+    case '"': return "\\\"";
+    case '\r': return "\\r";
+    case '\n': return "\\n";
+    default: return nullptr;
+  }
+}
 
 void putQuoted(TextOut* out, const char* text) {
   putBytes(out, "\"", 1);
   const char* start = text;
   for (const char* p = text; *p != '\0'; p++) {
-    const char* escape = nullptr;
-    switch (*p) {
-      case '\\': escape = "\\\\"; break;
-      case '"': escape = "\\\""; break;
-      case '\r': escape = "\\r"; break;
-      case '\n': escape = "\\n"; break;
-      default: continue;
-    }
+    const char* escape = escapeOf(*p);
+    if (escape == nullptr) continue;
     putBytes(out, start, static_cast<size_t>(p - start));
     putBytes(out, escape, 2);
     start = p + 1;
@@ -48,27 +59,85 @@ void putToken(TextOut* out, const char* text) {
   else putBytes(out, text, len);
 }
 
+bool hasNonAscii(const char* text) {
+  for (const char* p = text; *p != '\0'; p++)
+    if (static_cast<unsigned char>(*p) >= 0x80) return true;
+  return false;
+}
+
+// A text that is not strict UTF-8, decoded as code page 932, in quotes.
+void putQuotedCp932(TextOut* out, const unsigned char* text, size_t len) {
+  putBytes(out, "\"", 1);
+  for (size_t pos = 0; pos < len;) {
+    char bytes[4];
+    int n = encodeUtf8(decodeCp932(text, len, &pos), bytes);
+    const char* escape = n == 1 ? escapeOf(bytes[0]) : nullptr;
+    if (escape != nullptr) putBytes(out, escape, 2);
+    else putBytes(out, bytes, static_cast<size_t>(n));
+  }
+  putBytes(out, "\"", 1);
+}
+
+// A text in the form the target reads: the model's bytes for KiCad(v5),
+// UTF-8 for KiCad 6 and later.
+void putKicadText(TextOut* out, const char* text, bool utf8, bool alwaysQuote) {
+  if (!utf8 || !hasNonAscii(text)) {
+    if (alwaysQuote) putQuoted(out, text);
+    else putToken(out, text);
+    return;
+  }
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+  size_t len = strlen(text);
+  if (isStrictUtf8(bytes, len)) putQuoted(out, text);
+  else putQuotedCp932(out, bytes, len);
+}
+
+// The tstamp of a reference: FNV-1a of the reference's UTF-8 form, unique
+// among the components written so far.
+uint32_t referenceStamp(const char* reference) {
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(reference);
+  size_t len = strlen(reference);
+  if (isStrictUtf8(bytes, len)) return takeStamp(fnv1a(FNV1A_OFFSET, reference, len));
+  uint32_t hash = FNV1A_OFFSET;
+  for (size_t pos = 0; pos < len;) {
+    char utf8[4];
+    int n = encodeUtf8(decodeCp932(bytes, len, &pos), utf8);
+    hash = fnv1a(hash, utf8, static_cast<size_t>(n));
+  }
+  return takeStamp(hash);
+}
+
+void putStamp(TextOut* out, uint32_t stamp) {
+  static const char digits[] = "0123456789ABCDEF";
+  char hex[8];
+  for (int i = 7; i >= 0; i--, stamp >>= 4) hex[i] = digits[stamp & 0xF];
+  putBytes(out, hex, sizeof hex);
+}
+
 }  // namespace
 
 int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
-                      const NodeRecord* nodes, int nodes_) {
+                      const NodeRecord* nodes, int nodes_, int projectKind) {
+  const bool utf8 = projectKind == PROJECT_KIND_KICAD6;
+  if (utf8) clearStampSet();
   putLiteral(out, "(export (version D)\r\n  (components");
   for (int i = 0; i < parts; i++) {
     const PartRecord& part = partRecords[i];
     const char* value = part.value;
     if (strncmp(value, "#$#", 3) == 0) value += 3;
     putLiteral(out, "\r\n    (comp (ref ");
-    putToken(out, part.reference);
+    putKicadText(out, part.reference, utf8, false);
     putLiteral(out, ")\r\n      (value ");
     if (value[0] == '\0') putLiteral(out, "none");
-    else putToken(out, value);
+    else putKicadText(out, value, utf8, false);
     putLiteral(out, ")\r\n      (footprint ");
     if (part.footprint[0] == '\0') putLiteral(out, "none:none");
-    else putToken(out, part.footprint);
+    else putKicadText(out, part.footprint, utf8, false);
     putLiteral(out,
                ")\r\n      (libsource (lib device) (part \"\"))\r\n"
                "      (sheetpath (names /) (tstamps /))\r\n      (tstamp ");
-    putUpperHex(out, 0xA400u + static_cast<unsigned>(i));
+    if (utf8) putStamp(out, referenceStamp(part.reference));
+    else putUpperHex(out, 0xA400u + static_cast<unsigned>(i));
     putLiteral(out, "))");
   }
   putLiteral(out, ")\r\n  (nets");
@@ -89,14 +158,14 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
       putLiteral(out, "\r\n    (net (code ");
       putDecimal(out, code++);
       putLiteral(out, ") (name ");
-      putQuoted(out, node.netName);
+      putKicadText(out, node.netName, utf8, true);
       putLiteral(out, ")");
       openNet = node.netName;
     }
     putLiteral(out, "\r\n      (node (ref ");
-    putToken(out, node.reference);
+    putKicadText(out, node.reference, utf8, false);
     putLiteral(out, ") (pin ");
-    putToken(out, node.pin);
+    putKicadText(out, node.pin, utf8, false);
     putLiteral(out, "))");
   }
   if (openNet != nullptr) putLiteral(out, ")");

@@ -4,8 +4,13 @@
 
 #include "netlist/files.h"
 #include "netlist/model.h"
+#include "options/options.h"
 
 // Writes the whole netlist.  Parts are expected in output order and nodes in
-// net order (netName, reference, pin).  Returns 0.
+// net order (netName, reference, pin).  For PROJECT_KIND_KICAD6 every text
+// is written in UTF-8 and each component's tstamp comes from its reference;
+// PROJECT_KIND_KICAD5 writes the model's bytes as they are and numbers the
+// tstamps by position.  Returns 0.
 int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
-                      const NodeRecord* nodes, int nodes_);
+                      const NodeRecord* nodes, int nodes_,
+                      int projectKind = PROJECT_KIND_KICAD5);

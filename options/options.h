@@ -50,6 +50,13 @@ enum : int {
   FORMAT_PADS = 6,
 };
 
+// Target projects (values of VAL_PROJECT_KIND).  KiCad 6 and later read
+// their netlists as UTF-8 and keep their projects in "*.kicad_pro".
+enum : int {
+  PROJECT_KIND_KICAD5 = 0,
+  PROJECT_KIND_KICAD6 = 1,
+};
+
 // Message pairs; the text of pair p is slot 2*p + language.
 enum : int {
   MSG_CANT_CHANGE_WHILE_RUNNING = 0,

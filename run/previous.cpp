@@ -17,10 +17,12 @@
 
 #include "netlist/losses.h"
 #include "netlist/text.h"
+#include "options/options.h"
 #include "run/category.h"
 #include "run/own_lines.h"
 #include "run/platform.h"
 #include "run/report_cells.h"
+#include "run/reconcile.h"
 
 PreviousRow previousTable[MAX_PREVIOUS + 1];
 int previousCount;
@@ -91,12 +93,12 @@ const char* takeQuotableColumn(const char* p, char* dst, int cap) {
   return next;
 }
 
-// Parentheses and bytes outside 0x20..0x7E never reach the netlist.
+// A value taken from the report obeys the same rule as one from the
+// netlist, without report lines or counts.
 void replaceIllegalChars(char* text) {
-  for (char* p = text; *p != '\0'; p++) {
-    unsigned char c = static_cast<unsigned char>(*p);
-    if (c == '(' || c == ')' || c < 0x20 || c > 0x7E) *p = '_';
-  }
+  const int projectKind = settingValues[VAL_PROJECT_KIND];
+  for (char* p = text; *p != '\0'; p++)
+    if (isIllegalValueChar(static_cast<unsigned char>(*p), projectKind)) *p = '_';
 }
 
 // The footprint code column.  Quoted, it runs to the closing quote;

@@ -14,6 +14,7 @@
 
 #include "netlist/stable_sort.h"
 #include "netlist/text.h"
+#include "options/options.h"
 #include "run/category.h"
 #include "run/previous.h"
 
@@ -32,7 +33,6 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // White space as the C library's isspace sees it in the "C" locale.
 bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-bool isIllegal(unsigned char c) { return c == '(' || c == ')' || c < 0x20 || c > 0x7E; }
 
 bool isMarkSeparator(char c) { return c == ' ' || c == ','; }
 
@@ -130,6 +130,11 @@ void mergePart(PartRecord& part, const PreviousRow* row) {
 }
 
 }  // namespace
+
+bool isIllegalValueChar(unsigned char c, int projectKind) {
+  if (c < 0x20 || c == 0x7F) return true;
+  return projectKind != PROJECT_KIND_KICAD6 && (c == '(' || c == ')' || c > 0x7E);
+}
 
 void readNoMountMarks(const char* text) {
   statusCounters = StatusCounters{};
@@ -275,13 +280,14 @@ void resolvePreviousFootprints(TextOut* report) {
 }
 
 void prepareParts(TextOut* report, PartRecord* parts, int count) {
+  const int projectKind = settingValues[VAL_PROJECT_KIND];
   for (int i = 0; i < count; i++) {
     PartRecord& part = parts[i];
     int categoryLen = deriveCategory(part.reference, part.category);
     part.refNumber = readRefNumber(part.reference + categoryLen);
     applyNoMountMarks(part.value);
     for (char* p = part.value; *p != '\0'; p++) {
-      if (!isIllegal(static_cast<unsigned char>(*p))) continue;
+      if (!isIllegalValueChar(static_cast<unsigned char>(*p), projectKind)) continue;
       writeProblemLine(report, "\"(illegal char) REF=", part.reference, part.value);
       *p = '_';
       statusCounters.illegal++;

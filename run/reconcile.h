@@ -41,6 +41,12 @@ struct NoMountMark {
 extern NoMountMark noMountMarks[MAX_NO_MOUNT_MARKS];
 extern int noMountCount;
 
+// Whether a byte of a value must not reach the netlist (it becomes '_'):
+// control bytes always; for KiCad(v5) also parentheses and every byte above
+// 0x7E.  KiCad 6 and later read UTF-8, so their values keep those (the
+// writer quotes such values).
+bool isIllegalValueChar(unsigned char c, int projectKind);
+
 // Reads the no-mount marks from the "No mount symbol" text (its first 519
 // characters) and zeroes the status counters.
 void readNoMountMarks(const char* text);
@@ -63,7 +69,8 @@ int deriveCategory(const char* reference, char* category);
 void resolvePreviousFootprints(TextOut* report);
 
 // Prepares every part in table order: category, number, no-mount mark,
-// illegal characters (one report line and one count each), numeric value.
+// illegal characters (one report line and one count each; which bytes are
+// illegal depends on the project kind), numeric value.
 void prepareParts(TextOut* report, PartRecord* parts, int count);
 
 // Sorts the parts by (category, PCB attribute) and gives each its footprint:

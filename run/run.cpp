@@ -9,7 +9,7 @@
 // temporary name and takes its numbered name when the run ends, unless it
 // was not written whole.  Every path the run forms fits in 519 characters:
 // an input path longer than 511 characters (its report names would not fit)
-// is refused as unopenable, a project path longer than 519 as uncreatable.
+// is refused as unopenable, a netlist path longer than 519 as uncreatable.
 #include "run/run.h"
 
 #include <cstdio>
@@ -25,6 +25,7 @@
 #include "run/category.h"
 #include "run/previous.h"
 #include "run/output_file.h"
+#include "run/project_path.h"
 #include "run/reconcile.h"
 #include "run/report.h"
 #include "run/report_claim.h"
@@ -198,14 +199,14 @@ bool runSteps() {
   // 7-8: output netlist beside the project file, written to a temporary
   // file.  A netlist that is one of the files the run reads is refused.
   const char* projectPath = settingTexts[TXT_PROJECT_PATH];
-  size_t projectLen = strlen(projectPath);
-  size_t stemLen = projectLen < 3 ? 0 : projectLen - 3;
+  const int projectKind = settingValues[VAL_PROJECT_KIND];
+  ProjectName project = splitProjectPath(projectPath, projectKind);
+  size_t stemLen = project.stemLen;
   FILE* output = nullptr;
-  if (projectLen <= RUN_PATH_MAX) {
+  if (stemLen + 3 <= RUN_PATH_MAX) {
     memcpy(outputPath, projectPath, stemLen);
     strcpy(outputPath + stemLen, "net");
-    if (projectLen >= 4 && strcmp(projectPath + projectLen - 4, ".pro") == 0 &&
-        !isRunInput(outputPath, f.input, categoryPath, inputPath))
+    if (project.accepted && !isRunInput(outputPath, f.input, categoryPath, inputPath))
       output = beginOutput(&f.netlist, outputPath);
   }
   if (output == nullptr) {
@@ -313,8 +314,9 @@ bool runSteps() {
   // 23-25: the KiCad netlist in category and number order.
   sortPartsByCategoryAndNumber(partTable, partCount);
   int written = -1;
-  if (settingValues[VAL_PROJECT_KIND] == 0)
-    written = writeKicadNetlist(&f.netlistOut, partCount, partTable, nodeTable, nodeCount);
+  if (projectKind == PROJECT_KIND_KICAD5 || projectKind == PROJECT_KIND_KICAD6)
+    written = writeKicadNetlist(&f.netlistOut, partCount, partTable, nodeTable, nodeCount,
+                                projectKind);
   if (written != 0) {
     appendLossWarnings();
     appendResult("FAILD! wrong netlist\n");

@@ -156,7 +156,7 @@ TEST(RunCli, LaterFailuresLeaveNoNetlist) {
   }
   {
     Board b;
-    CliResult r = b.run({"--project-kind", "1"});
+    CliResult r = b.run({"--project-kind", "2"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out.substr(r.out.size() - 21), "FAILD! wrong netlist\n");
     EXPECT_NE(r.out.find("\ntotal parts=3"), std::string::npos);

@@ -52,6 +52,18 @@ TEST_F(CommandTest, RadioGroupMovesItsMark) {
   click(ID_KICAD_V5);
   EXPECT_EQ(settingValues[VAL_PROJECT_KIND], 0);
   EXPECT_TRUE(checked(ID_KICAD_V5));
+  // The project-kind group: its own marks move, the input format's stay.
+  click(ID_KICAD_V6);
+  EXPECT_EQ(settingValues[VAL_PROJECT_KIND], PROJECT_KIND_KICAD6);
+  EXPECT_TRUE(checked(ID_KICAD_V6));
+  EXPECT_FALSE(checked(ID_KICAD_V5));
+  EXPECT_TRUE(checked(ID_PROTEL));
+  // "Target Select" then offers KiCad 6 project files too.
+  click(ID_TARGET_SELECT);
+  EXPECT_EQ(fakeUi.dialogFilter, "*.kicad_pro;*.pro|*.kicad_pro;*.pro");
+  click(ID_KICAD_V5);
+  EXPECT_EQ(settingValues[VAL_PROJECT_KIND], PROJECT_KIND_KICAD5);
+  EXPECT_FALSE(checked(ID_KICAD_V6));
 }
 
 TEST_F(CommandTest, StoredValueOutsideTheGroupTouchesNoOtherControl) {
@@ -182,7 +194,7 @@ TEST_F(CommandTest, ExecuteRunsWithWhatTheEditBoxesHold) {
 TEST_F(CommandTest, WhileRunningOptionsStayPut) {
   isRunning = 1;
   for (int id : {ID_LANGUAGE, ID_FILE_SELECT, ID_CADVANCE, ID_PADS, ID_TARGET_SELECT, ID_KICAD_V5,
-                 ID_OUTPUT_NAME_WITH_REV}) {
+                 ID_KICAD_V6, ID_OUTPUT_NAME_WITH_REV}) {
     fakeUi.boxes.clear();
     click(id);
     ASSERT_EQ(fakeUi.boxes.size(), 1u) << id;

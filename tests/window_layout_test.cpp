@@ -36,7 +36,7 @@ struct LayoutTest : ::testing::Test {
 };
 
 TEST(ControlTable, RowsFormTheLayout) {
-  const std::set<int> empty = {3, 4, 15, 16, 17, 22, 23, 24, 25, 33, 34, 35,
+  const std::set<int> empty = {3, 4, 15, 16, 17, 23, 24, 25, 33, 34, 35,
                                36, 37, 40, 41, 44, 45, 46, 47, 48, 49};
   int radios = 0;
   for (int id = 0; id < CONTROL_COUNT; id++) {
@@ -59,10 +59,17 @@ TEST(ControlTable, RowsFormTheLayout) {
       EXPECT_EQ(row.style, STYLE_CHILD | STYLE_VISIBLE | STYLE_RADIO_BUTTON);
     }
   }
-  EXPECT_EQ(radios, 8);
+  EXPECT_EQ(radios, 9);
   EXPECT_EQ(controlTable[ID_PADS].valueIndex, VAL_INPUT_FORMAT);
   EXPECT_EQ(ID_PADS - controlTable[ID_PADS].groupBase, FORMAT_PADS);
-  EXPECT_EQ(ID_KICAD_V5 - controlTable[ID_KICAD_V5].groupBase, 0);
+  EXPECT_EQ(ID_KICAD_V5 - controlTable[ID_KICAD_V5].groupBase, PROJECT_KIND_KICAD5);
+  EXPECT_EQ(ID_KICAD_V6 - controlTable[ID_KICAD_V6].groupBase, PROJECT_KIND_KICAD6);
+  const ControlRecord& v6 = controlTable[ID_KICAD_V6];
+  EXPECT_EQ(v6.valueIndex, VAL_PROJECT_KIND);
+  EXPECT_EQ(std::vector<int>({v6.left, v6.top, v6.right, v6.bottom}),
+            std::vector<int>({120, 115, 220, 127}));
+  EXPECT_STREQ(rowLabel(v6, 0), "KiCad(v6以降)");
+  EXPECT_STREQ(rowLabel(v6, 1), "KiCad(v6+)");
   EXPECT_EQ(controlTable[ID_OUTPUT_NAME_WITH_REV].valueIndex, VAL_OUTPUT_NAME_WITH_REV);
   EXPECT_EQ(controlTable[ID_OUTPUT_NAME_WITH_REV].style,
             STYLE_CHILD | STYLE_VISIBLE | STYLE_CHECK_BOX | STYLE_BUTTON_LEFT);

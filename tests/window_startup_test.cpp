@@ -127,6 +127,8 @@ TEST_F(StartupTest, FirstStartWithoutSettingsFile) {
   EXPECT_TRUE(checked(ID_CADVANCE));
   EXPECT_FALSE(checked(ID_PADS));
   EXPECT_TRUE(checked(ID_KICAD_V5));
+  EXPECT_FALSE(checked(ID_KICAD_V6));
+  EXPECT_EQ(fakeUi.controls[ID_KICAD_V6].text, "KiCad(v6以降)");
   EXPECT_FALSE(checked(ID_OUTPUT_NAME_WITH_REV));
   EXPECT_EQ(fakeUi.controls[ID_FORMAT_OPTION_EDIT].text, "1");
   EXPECT_EQ(fakeUi.controls[ID_NO_MOUNT_EDIT].text, "");
@@ -155,13 +157,16 @@ TEST_F(StartupTest, FirstStartWithoutSettingsFile) {
 
 TEST_F(StartupTest, SavedSettingsComeBack) {
   std::string file = settingsFile({"1", "10", "20", "700", "520", "0", "0", "0", "0", "0", "6",
-                                   "0", "1", "0", "0", "0", "0", "0", "0", "-42"},
+                                   "1", "1", "0", "0", "0", "0", "0", "0", "-42"},
                                   {"C:\\b.asc", "C:\\b.pro", "NM", "C:\\cat.csv", "",
                                    "Report = r\aCompleted\a\a", "v2", "2"});
   start(&file);
   EXPECT_EQ(fakeUi.controls[ID_LANGUAGE].text, "Japanese");
   EXPECT_TRUE(checked(ID_PADS));
   EXPECT_FALSE(checked(ID_CADVANCE));
+  EXPECT_TRUE(checked(ID_KICAD_V6));  // the KiCad 6+ target
+  EXPECT_FALSE(checked(ID_KICAD_V5));
+  EXPECT_EQ(fakeUi.controls[ID_KICAD_V6].text, "KiCad(v6+)");
   EXPECT_TRUE(checked(ID_OUTPUT_NAME_WITH_REV));
   EXPECT_EQ(fakeUi.controls[ID_NO_MOUNT_EDIT].text, "NM");
   EXPECT_EQ(fakeUi.controls[ID_FORMAT_OPTION_EDIT].text, "2");

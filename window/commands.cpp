@@ -30,12 +30,16 @@ void switchLanguage() {
   relabelControls();
 }
 
-// "File Select" (any file) and "Target Select" (project files) fill the
-// text setting their row names.  A current path too long for the dialog's
-// buffer starts the dialog with an empty name.
+// "File Select" (any file) and "Target Select" (project files of the
+// chosen kind) fill the text setting their row names.  A current path too
+// long for the dialog's buffer starts the dialog with an empty name.
 void selectFile(int id) {
   int v = controlTable[id].valueIndex;
-  const char* filter = id == ID_FILE_SELECT ? "*.*\0*.*\0" : "*.pro\0*.pro\0";
+  const char* filter = "*.*\0*.*\0";
+  if (id == ID_TARGET_SELECT)
+    filter = settingValues[VAL_PROJECT_KIND] == PROJECT_KIND_KICAD6
+                 ? "*.kicad_pro;*.pro\0*.kicad_pro;*.pro\0"
+                 : "*.pro\0*.pro\0";
   size_t n = strnlen(settingTexts[v], FILE_NAME_SIZE);
   if (n < FILE_NAME_SIZE) {
     memcpy(fileName, settingTexts[v], n + 1);
@@ -103,7 +107,7 @@ bool changesOption(int id) {
     case ID_FILE_SELECT:
     case ID_CADVANCE: case ID_MM2_COLMO: case ID_PROTEL: case ID_TELESIS: case ID_CCF: case ID_PADS:
     case ID_TARGET_SELECT:
-    case ID_KICAD_V5:
+    case ID_KICAD_V5: case ID_KICAD_V6:
     case ID_OUTPUT_NAME_WITH_REV: return true;
     default: return false;
   }
@@ -124,7 +128,7 @@ void handleCommand(int id, int notificationCode) {
     case ID_FILE_SELECT:
     case ID_TARGET_SELECT: selectFile(id); break;
     case ID_CADVANCE: case ID_MM2_COLMO: case ID_PROTEL: case ID_TELESIS: case ID_CCF: case ID_PADS:
-    case ID_KICAD_V5: selectRadio(id); break;
+    case ID_KICAD_V5: case ID_KICAD_V6: selectRadio(id); break;
     case ID_OUTPUT_NAME_WITH_REV: toggleCheckBox(id); break;
     case ID_EXECUTE: execute(); break;
     case ID_OPEN_CSV: openReport(); break;

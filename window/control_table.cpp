@@ -3,6 +3,8 @@
 // build stores every narrow literal in code page 932.
 #include "window/control_table.h"
 
+#include "options/options.h"
+
 int charWidth = 8;
 int lineHeight = 16;
 int scrollX = 0;
@@ -20,7 +22,7 @@ constexpr uint32_t EDIT = CHILD | STYLE_BORDER | STYLE_EDIT_AUTO_HSCROLL;
 
 }  // namespace
 
-const ControlRecord controlTable[CONTROL_COUNT] = {
+constexpr ControlRecord controlTable[CONTROL_COUNT] = {
     /* 0 */ {KIND_STATIC_LABEL, -1, -1, CHILD | STYLE_STATIC_LEFT, 10, 6, 400, 16,
              {"他CADネットリストをKiCad用に変換します。", "Convert a netlist to KiCad netlist."}},
     /* 1 */ {KIND_PUSH_BUTTON, -1, -1, BUTTON, 410, 5, 500, 17, {"English", "Japanese"}},
@@ -44,7 +46,7 @@ const ControlRecord controlTable[CONTROL_COUNT] = {
     /* 19 */ {KIND_PUSH_BUTTON, 1, -1, BUTTON, 20, 100, 120, 112, {"対象選択", "Target Select"}},
     /* 20 */ {KIND_PAINT_TEXT, 1, -1, DRAW_PATH_ELLIPSIS, 130, 100, 510, 112, {nullptr, nullptr}},
     /* 21 */ {KIND_RADIO_BUTTON, 11, 21, RADIO, 20, 115, 110, 127, {"KiCad(v5)", "KiCad(v5)"}},
-    /* 22 */ EMPTY_ROW,
+    /* 22 */ {KIND_RADIO_BUTTON, 11, 21, RADIO, 120, 115, 220, 127, {"KiCad(v6以降)", "KiCad(v6+)"}},
     /* 23 */ EMPTY_ROW,
     /* 24 */ EMPTY_ROW,
     /* 25 */ EMPTY_ROW,
@@ -77,6 +79,25 @@ const ControlRecord controlTable[CONTROL_COUNT] = {
     /* 48 */ EMPTY_ROW,
     /* 49 */ EMPTY_ROW,
 };
+
+// A radio button's id minus its group's first id is the value it selects.
+constexpr bool selects(int id, int valueIndex, int value) {
+  return controlTable[id].kind == KIND_RADIO_BUTTON && controlTable[id].valueIndex == valueIndex &&
+         id - controlTable[id].groupBase == value;
+}
+static_assert(selects(ID_CADVANCE, VAL_INPUT_FORMAT, FORMAT_CADVANCE) &&
+              selects(ID_MM2_COLMO, VAL_INPUT_FORMAT, FORMAT_MM2_COLMO) &&
+              selects(ID_PROTEL, VAL_INPUT_FORMAT, FORMAT_PROTEL) &&
+              selects(ID_TELESIS, VAL_INPUT_FORMAT, FORMAT_TELESIS) &&
+              selects(ID_CCF, VAL_INPUT_FORMAT, FORMAT_CCF) &&
+              selects(ID_PADS, VAL_INPUT_FORMAT, FORMAT_PADS));
+static_assert(selects(ID_KICAD_V5, VAL_PROJECT_KIND, PROJECT_KIND_KICAD5) &&
+              selects(ID_KICAD_V6, VAL_PROJECT_KIND, PROJECT_KIND_KICAD6));
+static_assert(controlTable[ID_OUTPUT_NAME_WITH_REV].valueIndex == VAL_OUTPUT_NAME_WITH_REV &&
+              controlTable[ID_NO_MOUNT_EDIT].valueIndex == TXT_NO_MOUNT_SYMBOL &&
+              controlTable[ID_VERSION_SELECT_EDIT].valueIndex == TXT_VERSION_SELECT &&
+              controlTable[ID_FORMAT_OPTION_EDIT].valueIndex == TXT_FORMAT_OPTION &&
+              controlTable[ID_RESULT_TEXT].valueIndex == TXT_RESULT_TEXT);
 
 PixelRect mapRowRect(const ControlRecord& row) {
   PixelRect r;

@@ -42,7 +42,8 @@ enum : int {
   ID_CCF = 13,
   ID_PADS = 14,
   ID_TARGET_SELECT = 19,
-  ID_KICAD_V5 = 21,
+  ID_KICAD_V5 = 21,  // the project-kind group: id - 21 is the kind
+  ID_KICAD_V6 = 22,
   ID_NO_MOUNT_EDIT = 27,
   ID_OUTPUT_NAME_WITH_REV = 28,
   ID_VERSION_SELECT_EDIT = 30,
@@ -83,6 +84,8 @@ struct ControlRecord {
   const char* labels[2];             // Japanese, English; null when unused
 };
 
+// Defined constexpr, so that the rows the command handling names are
+// checked against the ids above when the program is compiled.
 extern const ControlRecord controlTable[CONTROL_COUNT];
 
 // The character cell in pixels and the scroll offsets (in cells and lines,
