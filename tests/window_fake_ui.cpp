@@ -28,7 +28,59 @@ void resetFakeUi() {
   fakeUi.screenWidth = 1920;
   fakeUi.screenHeight = 1080;
   fakeUi.quitCode = -1;
+  fakeUi.checkMarkWidth = 13;
 }
+
+int fakeTextWidth(int fontHeight, const std::string& text) {
+  int width = 0;
+  for (unsigned char c : text) {
+    if (c < 0x80) width += fontHeight / 2;
+    else if (c >= 0xC0) width += fontHeight;
+  }
+  return width;
+}
+
+void uiMeasureText(int fontHeight, const char* text, int* width, int* height) {
+  *width = fakeTextWidth(fontHeight, text);
+  *height = fontHeight;
+}
+
+// Greedy word wrap at blanks, line feeds break lines; a word wider than the
+// box does not fit at all.
+int uiMeasureWrappedHeight(int fontHeight, const char* text, int width) {
+  int lines = 0;
+  std::string rest = text;
+  while (!rest.empty()) {
+    size_t end = rest.find('\n');
+    std::string line = rest.substr(0, end);
+    rest = end == std::string::npos ? "" : rest.substr(end + 1);
+    lines++;
+    int used = 0;
+    size_t start = 0;
+    while (start <= line.size()) {
+      size_t blank = line.find(' ', start);
+      std::string word = line.substr(start, blank == std::string::npos ? std::string::npos : blank - start);
+      int w = fakeTextWidth(fontHeight, word);
+      if (w > width) return 1 << 30;
+      int needed = used == 0 ? w : used + fontHeight / 2 + w;
+      if (needed > width) {
+        lines++;
+        used = w;
+      } else {
+        used = needed;
+      }
+      if (blank == std::string::npos) break;
+      start = blank + 1;
+    }
+  }
+  return lines * fontHeight;
+}
+
+int uiCheckMarkWidth() { return fakeUi.checkMarkWidth; }
+
+void uiSetControlFont(int id, int fontHeight) { fakeUi.controlFont[id] = fontHeight; }
+
+void uiSetPaintFont(int fontHeight) { fakeUi.paintFont = fontHeight; }
 
 bool fakeLogged(const std::string& prefix) {
   for (const std::string& line : fakeUi.log)
@@ -130,12 +182,19 @@ void uiSetScrollRange(int bar, int max, int page) {
 }
 
 void uiDrawText(const PixelRect& rect, const char* text, uint32_t format) {
-  fakeUi.draws.push_back({rect, text, format});
+  fakeUi.draws.push_back({rect, text, format, fakeUi.paintFont});
 }
 
 void uiDrawEdge(const PixelRect& rect, uint32_t, uint32_t) {
-  fakeUi.draws.push_back({rect, "<edge>", 0});
+  fakeUi.draws.push_back({rect, "<edge>", 0, fakeUi.paintFont});
 }
+
+void uiShowTextBox(const PixelRect& rect, const char* text, int fontHeight) {
+  fakeUi.textBoxShown = true;
+  fakeUi.textBox = {rect, text, 0, fontHeight};
+}
+
+void uiHideTextBox() { fakeUi.textBoxShown = false; }
 
 void uiMessageBox(const char* text, const char* caption) {
   fakeUi.boxes.push_back({text, caption});

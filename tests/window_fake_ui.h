@@ -23,6 +23,7 @@ struct FakeDraw {
   PixelRect rect;
   std::string text;
   uint32_t format;
+  int fontHeight;
 };
 
 struct FakeBox {
@@ -47,7 +48,18 @@ struct FakeUi {
   bool dialogConfirms;
   std::string dialogChoice;
   int quitCode;  // -1 until uiQuit
+  // Fonts: each control's height; the paint font; the mark's width.
+  int controlFont[CONTROL_COUNT];
+  int paintFont;
+  int checkMarkWidth;
+  // The scrolling text box: shown or not, where, what.
+  bool textBoxShown;
+  FakeDraw textBox;
 };
+
+// The stand-in's font: at height h an ASCII character is h / 2 wide, any
+// other character (one UTF-8 sequence) h wide, and a line is h high.
+int fakeTextWidth(int fontHeight, const std::string& text);
 
 extern FakeUi fakeUi;
 

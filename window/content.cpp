@@ -4,6 +4,15 @@
 #include <cstdio>
 
 #include "options/options.h"
+#include "window/text_fit.h"
+
+namespace {
+
+bool isWrappedText(const ControlRecord& row) {
+  return row.kind == KIND_PAINT_TEXT && (row.style & DRAW_WORD_BREAK) != 0;
+}
+
+}  // namespace
 
 void paintControls() {
   char number[50];
@@ -14,7 +23,24 @@ void paintControls() {
         row.kind != KIND_PAINT_EDGE)
       continue;
     PixelRect rect = mapRowRect(row);
-    if (rect.left < 0) continue;  // partly scrolled out: not drawn at all
+    if (rect.left < 0) {  // partly scrolled out: not drawn at all
+      if (isWrappedText(row)) uiHideTextBox();
+      continue;
+    }
+    if (isWrappedText(row)) {
+      // Drawn as large as lets the whole text fit its box; a text that does
+      // not fit even in the smallest font is shown in a box that scrolls.
+      const char* text = settingTexts[row.valueIndex];
+      int h = fitWrappedFont(text, rect);
+      if (h == 0) {
+        uiShowTextBox(rect, text, baseFontHeight);
+        continue;
+      }
+      uiHideTextBox();
+      uiSetPaintFont(h);
+    } else {
+      uiSetPaintFont(baseFontHeight);
+    }
     switch (row.kind) {
       case KIND_PAINT_LABEL:
         uiDrawText(rect, rowLabel(row, settingValues[VAL_LANGUAGE]), row.style);

@@ -9,6 +9,7 @@
 #include "options/options.h"
 #include "options/settings_file.h"
 #include "window/content.h"
+#include "window/text_fit.h"
 
 char settingsPath[SETTINGS_PATH_SIZE];
 
@@ -64,6 +65,7 @@ void setCharacterCell(const FontMetrics& metrics) {
   charWidth = metrics.averageWidth;
   if (metrics.pitchAndFamily & 1) charWidth = charWidth * 3 / 2;
   lineHeight = metrics.height + metrics.externalLeading;
+  baseFontHeight = metrics.height;
   // A font reporting no size would leave nothing to divide the client by.
   if (charWidth < 1) charWidth = 1;
   if (lineHeight < 1) lineHeight = 1;
@@ -116,6 +118,7 @@ void createWindowContent(const FontMetrics& metrics) {
   startSettings(settingsPath, defaultCategoryPath);
   createControls();
   relabelControls();
+  fitControlFonts();
   int screenWidth = 0;
   int screenHeight = 0;
   uiGetVirtualScreenSize(&screenWidth, &screenHeight);

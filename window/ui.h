@@ -60,9 +60,27 @@ void uiGetScrollBar(int bar, ScrollBarState* state);
 int uiSetScrollPosition(int bar, int pos);
 void uiSetScrollRange(int bar, int max, int page);
 
-// Painting, valid only while the paint handler runs.
+// Text measured in the window's text font at a character height of
+// fontHeight pixels: the extent of one line, and the height text takes
+// word-wrapped to `width` pixels (line feeds break lines).
+void uiMeasureText(int fontHeight, const char* text, int* width, int* height);
+int uiMeasureWrappedHeight(int fontHeight, const char* text, int width);
+// The width of the mark of a radio button or check box.
+int uiCheckMarkWidth();
+// The font a control draws its text in.
+void uiSetControlFont(int id, int fontHeight);
+
+// Painting, valid only while the paint handler runs; texts are drawn in the
+// font last set.
+void uiSetPaintFont(int fontHeight);
 void uiDrawText(const PixelRect& rect, const char* text, uint32_t format);
 void uiDrawEdge(const PixelRect& rect, uint32_t edgeType, uint32_t borderFlags);
+
+// A read-only box with a vertical scroll bar at rect (client pixels) that
+// shows text (line feeds break lines) in a font of fontHeight, for a text
+// too long to be painted whole; and hiding it again.
+void uiShowTextBox(const PixelRect& rect, const char* text, int fontHeight);
+void uiHideTextBox();
 
 // A modal box with an OK button, owned by the main window.
 void uiMessageBox(const char* text, const char* caption);

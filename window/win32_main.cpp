@@ -6,10 +6,16 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "options/options.h"
 #include "window/commands.h"
 #include "window/content.h"
 #include "window/control_table.h"
 #include "window/startup.h"
+#include "window/text_fit.h"
 #include "window/ui.h"
 
 static_assert(STYLE_CHILD == WS_CHILD && STYLE_VISIBLE == WS_VISIBLE && STYLE_BORDER == WS_BORDER);
@@ -32,7 +38,140 @@ HINSTANCE instance;
 HWND mainWindow;
 HWND controlHandles[CONTROL_COUNT];
 HDC paintDc;  // valid while the paint handler runs
+HFONT paintFont;  // the paint context's font before the first uiSetPaintFont
 char fileTitle[2999];
+
+// The box that shows a result too long to be painted whole, created when
+// first needed; its text with CR LF line ends, as an edit control wants it,
+// and whether the box holds it (setting it again at every paint would
+// scroll the box back to its top).
+HWND textBox;
+char textBoxText[2 * SETTING_TEXT_SIZE];
+bool textBoxFilled;
+
+// The text fonts by character height, created when first asked for, all
+// alike but for their height: the face and character set of the system's
+// font for dialog controls.
+enum : int { FONT_HEIGHT_LIMIT = 256 };
+HFONT fonts[FONT_HEIGHT_LIMIT];
+HDC measureDc;  // a memory context that texts are measured in
+
+LOGFONTA fontShape;  // the face and character set of every text font
+bool fontShapeChosen;
+
+LOGFONTA fontOfFace(const LOGFONTA& base, const char* face, int height) {
+  LOGFONTA lf = base;
+  if (face != nullptr) lstrcpynA(lf.lfFaceName, face, LF_FACESIZE);
+  lf.lfHeight = height;  // positive: the character cell's height
+  lf.lfWidth = 0;
+  lf.lfWeight = FW_NORMAL;
+  // Only an outline font scales to every height; the bitmap fonts that
+  // may stand in for a face draw '_' outside their character cell.
+  lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+  return lf;
+}
+
+// The system's face for dialog controls, unless the platform maps it to a
+// fixed-pitch font (Wine does, in a Japanese locale): the control table's
+// rectangles were drawn for proportional text, so a proportional face of
+// the same character set is preferred where one is installed.
+void chooseFontShape() {
+  fontShapeChosen = true;
+  LOGFONTA base = {};
+  if (!GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof base, &base)) base.lfCharSet = DEFAULT_CHARSET;
+  fontShape = fontOfFace(base, nullptr, 16);
+  const char* const faces[] = {nullptr, "MS UI Gothic", "MS PGothic", "IPAPGothic", "Tahoma"};
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (dc == nullptr) return;
+  for (const char* face : faces) {
+    LOGFONTA lf = fontOfFace(base, face, 16);
+    HFONT font = CreateFontIndirectA(&lf);
+    if (font == nullptr) continue;
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICA tm;
+    // TMPF_FIXED_PITCH set means a variable-pitch font.
+    bool proportional = GetTextMetricsA(dc, &tm) && (tm.tmPitchAndFamily & TMPF_FIXED_PITCH) &&
+                        (tm.tmCharSet == base.lfCharSet || base.lfCharSet == DEFAULT_CHARSET);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    if (proportional) {
+      fontShape = lf;
+      break;
+    }
+  }
+  DeleteDC(dc);
+}
+
+HFONT textFont(int height) {
+  if (height < 1) height = 1;
+  if (height >= FONT_HEIGHT_LIMIT) height = FONT_HEIGHT_LIMIT - 1;
+  if (!fontShapeChosen) chooseFontShape();
+  if (fonts[height] == nullptr) {
+    LOGFONTA lf = fontOfFace(fontShape, nullptr, height);
+    fonts[height] = CreateFontIndirectA(&lf);
+  }
+  return fonts[height] != nullptr ? fonts[height] : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+HDC measuringContext(int height) {
+  if (measureDc == nullptr) measureDc = CreateCompatibleDC(nullptr);
+  if (measureDc != nullptr) SelectObject(measureDc, textFont(height));
+  return measureDc;
+}
+
+void deleteFonts() {
+  if (measureDc != nullptr) DeleteDC(measureDc);
+  measureDc = nullptr;
+  for (HFONT& font : fonts) {
+    if (font != nullptr) DeleteObject(font);
+    font = nullptr;
+  }
+}
+
+// With KORV_LAYOUT_CHECK naming a file, every paint rewrites it with what
+// the window shows: the cell, then per labelled control its text measured
+// in the control's own font, the room its decoration leaves and its size,
+// then the result text's wrapped height in its box.  Tests read it to see
+// that every text fits; nothing is written otherwise.
+void writeLayoutCheck() {
+  char path[MAX_PATH];
+  DWORD n = GetEnvironmentVariableA("KORV_LAYOUT_CHECK", path, sizeof path);
+  if (n == 0 || n >= sizeof path) return;
+  FILE* out = fopen(path, "w");
+  if (out == nullptr) return;
+  char face[LF_FACESIZE] = "";
+  if (HDC dc = measuringContext(baseFontHeight)) GetTextFaceA(dc, sizeof face, face);
+  fprintf(out, "cell %d %d font %d mark %d language %d face %s\n", charWidth, lineHeight,
+          baseFontHeight, uiCheckMarkWidth(), static_cast<int>(settingValues[VAL_LANGUAGE]), face);
+  static char text[SETTING_TEXT_SIZE];
+  for (int id = 0; id < CONTROL_COUNT; id++) {
+    const ControlRecord& row = controlTable[id];
+    HWND h = controlHandles[id];
+    if (h == nullptr || !kindHasLabel(row.kind)) continue;
+    int length = GetWindowTextA(h, text, sizeof text);
+    HDC dc = GetDC(h);
+    SIZE extent = {0, 0};
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32A(dc, text, length, &extent);
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+    RECT client;
+    GetClientRect(h, &client);
+    fprintf(out, "control %d kind %d font %d text %ld %ld decoration %d %d size %ld %ld label %s\n", id,
+            row.kind, controlFontHeight[id], extent.cx, extent.cy,
+            labelDecorationWidth(row.kind, controlFontHeight[id]), labelDecorationHeight(row.kind),
+            client.right, client.bottom, text);
+  }
+  const ControlRecord& result = controlTable[ID_RESULT_TEXT];
+  PixelRect box = mapRowRect(result);
+  int font = fitWrappedFont(settingTexts[result.valueIndex], box);
+  int height = uiMeasureWrappedHeight(font > 0 ? font : SMALLEST_FONT_HEIGHT,
+                                      settingTexts[result.valueIndex], box.right - box.left);
+  bool scrolls = textBox != nullptr && IsWindowVisible(textBox);
+  fprintf(out, "result font %d text %d box %d %d %s\n", font, height, box.right - box.left,
+          box.bottom - box.top, scrolls ? "scrolls" : "painted");
+  fclose(out);
+}
 
 HWND control(int id) { return id >= 0 && id < CONTROL_COUNT ? controlHandles[id] : nullptr; }
 
@@ -58,9 +197,12 @@ void paint(HWND window) {
   if (paintDc == nullptr) return;
   SetTextColor(paintDc, GetSysColor(COLOR_BTNTEXT));
   SetBkColor(paintDc, GetSysColor(COLOR_BTNFACE));
+  paintFont = static_cast<HFONT>(GetCurrentObject(paintDc, OBJ_FONT));
   paintControls();
+  SelectObject(paintDc, paintFont);
   EndPaint(window, &ps);
   paintDc = nullptr;
+  writeLayoutCheck();
 }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -71,6 +213,7 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_DESTROY:
       destroyWindowContent();
+      deleteFonts();
       return 0;
     case WM_SIZE:
       handleResize(LOWORD(lParam), HIWORD(lParam));
@@ -189,6 +332,33 @@ void uiSetScrollRange(int bar, int max, int page) {
   SetScrollInfo(mainWindow, barOf(bar), &si, TRUE);
 }
 
+void uiMeasureText(int fontHeight, const char* text, int* width, int* height) {
+  SIZE size = {0, 0};
+  if (HDC dc = measuringContext(fontHeight))
+    GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &size);
+  *width = size.cx;
+  *height = size.cy;
+}
+
+int uiMeasureWrappedHeight(int fontHeight, const char* text, int width) {
+  HDC dc = measuringContext(fontHeight);
+  if (dc == nullptr) return 0;
+  RECT r = {0, 0, width, 0};
+  int height = DrawTextA(dc, text, -1, &r, DT_CALCRECT | DT_WORDBREAK);
+  // A word wider than the box is not broken: it would be cut at the right.
+  return r.right > width ? INT32_MAX : height;
+}
+
+int uiCheckMarkWidth() { return GetSystemMetrics(SM_CXMENUCHECK); }
+
+void uiSetControlFont(int id, int fontHeight) {
+  if (HWND h = control(id)) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(textFont(fontHeight)), TRUE);
+}
+
+void uiSetPaintFont(int fontHeight) {
+  if (paintDc != nullptr) SelectObject(paintDc, textFont(fontHeight));
+}
+
 void uiDrawText(const PixelRect& rect, const char* text, uint32_t format) {
   RECT r = toRect(rect);
   DrawTextA(paintDc, text, -1, &r, format);
@@ -197,6 +367,36 @@ void uiDrawText(const PixelRect& rect, const char* text, uint32_t format) {
 void uiDrawEdge(const PixelRect& rect, uint32_t edgeType, uint32_t borderFlags) {
   RECT r = toRect(rect);
   DrawEdge(paintDc, &r, edgeType, borderFlags);
+}
+
+void uiShowTextBox(const PixelRect& rect, const char* text, int fontHeight) {
+  static char converted[sizeof textBoxText];
+  size_t n = 0;
+  for (const char* p = text; *p != '\0' && n + 2 < sizeof converted; p++) {
+    if (*p == '\n') converted[n++] = '\r';
+    converted[n++] = *p;
+  }
+  converted[n] = '\0';
+  if (textBox == nullptr) {
+    textBox = CreateWindowExA(0, "edit", "",
+                              WS_CHILD | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY |
+                                  ES_AUTOVSCROLL,
+                              rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                              mainWindow, nullptr, instance, nullptr);
+    if (textBox == nullptr) return;
+  }
+  SendMessageA(textBox, WM_SETFONT, reinterpret_cast<WPARAM>(textFont(fontHeight)), FALSE);
+  MoveWindow(textBox, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+  if (!textBoxFilled || strcmp(converted, textBoxText) != 0) {
+    memcpy(textBoxText, converted, n + 1);
+    SetWindowTextA(textBox, textBoxText);
+    textBoxFilled = true;
+  }
+  ShowWindow(textBox, SW_SHOWNA);
+}
+
+void uiHideTextBox() {
+  if (textBox != nullptr) ShowWindow(textBox, SW_HIDE);
 }
 
 void uiMessageBox(const char* text, const char* caption) {
