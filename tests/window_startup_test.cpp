@@ -114,8 +114,11 @@ TEST(WindowPlacement, KeepsTheWindowReachable) {
   // Values at the ends of the 32-bit range do not overflow.
   EXPECT_EQ(place(INT_MAX, INT_MAX, INT_MAX, INT_MAX, 1920, 1080),
             (std::vector<int>{0, 0, 658, 464}));
-  EXPECT_EQ(place(INT_MIN, 10, INT_MAX, 500, 1920, 1080),
-            (std::vector<int>{INT_MIN, 10, 658, 464}));
+  // Left of or above the screen: back to its edge, keeping the size.
+  EXPECT_EQ(place(INT_MIN, 10, INT_MAX, 500, 1920, 1080), (std::vector<int>{0, 10, 658, 464}));
+  EXPECT_EQ(place(-1000000000, -1000000000, 1000000000, 1000000000, 1920, 1080),
+            (std::vector<int>{0, 0, 2000000000, 2000000000}));
+  EXPECT_EQ(place(-600, -400, -399, 549, 1920, 1080), (std::vector<int>{0, -400, 201, 949}));
 }
 
 TEST_F(StartupTest, FirstStartWithoutSettingsFile) {

@@ -104,6 +104,15 @@ WindowPlacement placeWindow(int screenWidth, int screenHeight) {
     width = defaultWindowWidth();
     height = defaultWindowHeight();
   }
+  // A window whose saved place lies left of or above the screen (a settings
+  // file from a larger screen, or a damaged one) would open where it can be
+  // neither seen nor reached by the mouse or the keyboard focus: it comes
+  // back to the screen's edge, keeping its size.  A window larger than the
+  // screen counts as the screen's size, as the platform shows it no larger.
+  int64_t shownWidth = width < screenWidth ? width : screenWidth;
+  int64_t shownHeight = height < screenHeight ? height : screenHeight;
+  if (static_cast<int64_t>(v[VAL_WINDOW_LEFT]) + shownWidth < 200) v[VAL_WINDOW_LEFT] = 0;
+  if (static_cast<int64_t>(v[VAL_WINDOW_TOP]) + shownHeight < 150) v[VAL_WINDOW_TOP] = 0;
   return {v[VAL_WINDOW_LEFT], v[VAL_WINDOW_TOP], static_cast<int>(width), static_cast<int>(height)};
 }
 
