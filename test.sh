@@ -12,6 +12,20 @@ korv_wine_deps
 korv_kicad_deps
 
 jobs=2
+# The Windows programs run under Wine at the end; their Wine prefix takes
+# minutes to make under emulation, so it is made now, beside the native
+# tests.
+if korv_runs_32bit; then
+  win_build=build-win
+  win_loader=wine
+else
+  win_build=build-win64
+  win_loader=/usr/lib/wine/wine64
+fi
+mkdir -p "$win_build"
+bash tests/wine/prefix.sh "$win_loader" "$PWD/$win_build/wineprefix" >"$win_build/prefix.log" 2>&1 &
+prefix_job=$!
+
 echo "== Native build and tests"
 cmake -S . -B build -DKORV_TESTS=ON -DKORV_SANITIZE=OFF >/dev/null
 cmake --build build -j$jobs
@@ -29,6 +43,8 @@ echo "== Fuzz targets, 30 seconds each"
 bash fuzz/run.sh 30
 
 echo "== Windows programs (32-bit), run under Wine"
+wait "$prefix_job" || true
+cat "$win_build/prefix.log"
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
 cmake --build build-win -j$jobs
 if korv_runs_32bit; then

@@ -135,9 +135,13 @@ void deleteFonts() {
 // that every text fits; nothing is written otherwise.
 void writeLayoutCheck() {
   char path[MAX_PATH];
+  char partial[MAX_PATH + 4];
   DWORD n = GetEnvironmentVariableA("KORV_LAYOUT_CHECK", path, sizeof path);
   if (n == 0 || n >= sizeof path) return;
-  FILE* out = fopen(path, "w");
+  // Written beside the file and renamed over it, so that a reader never
+  // meets a file half written by the next paint.
+  snprintf(partial, sizeof partial, "%s.new", path);
+  FILE* out = fopen(partial, "w");
   if (out == nullptr) return;
   char face[LF_FACESIZE] = "";
   if (HDC dc = measuringContext(baseFontHeight)) GetTextFaceA(dc, sizeof face, face);
@@ -170,7 +174,7 @@ void writeLayoutCheck() {
   bool scrolls = textBox != nullptr && IsWindowVisible(textBox);
   fprintf(out, "result font %d text %d box %d %d %s\n", font, height, box.right - box.left,
           box.bottom - box.top, scrolls ? "scrolls" : "painted");
-  fclose(out);
+  if (fclose(out) == 0) MoveFileExA(partial, path, MOVEFILE_REPLACE_EXISTING);
 }
 
 HWND control(int id) { return id >= 0 && id < CONTROL_COUNT ? controlHandles[id] : nullptr; }

@@ -28,10 +28,7 @@ check() {  # name, then a command that must succeed
   fi
 }
 
-if [ ! -d "$WINEPREFIX" ]; then
-  "$wine" wineboot --init >/dev/null 2>&1 || true
-  wineserver -w 2>/dev/null || true
-fi
+bash "$here/prefix.sh" "$wine" "$WINEPREFIX" || echo "wine: the prefix could not be made"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

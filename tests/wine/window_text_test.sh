@@ -1,12 +1,12 @@
 # Whether every text of korvandelith.exe can be read under Wine: sourced by
-# the window test, which provides win_start, win_click, win_close, check,
-# $win_shots, $wine, $build, $examples and $work.  The program is started
-# with KORV_LAYOUT_CHECK naming a file, into which every paint writes each
-# labelled control's text as measured in the control's own font, the room
-# the control's decoration leaves, and the control's size, and then the
-# result text's wrapped height in its box (lines end in CR LF).  Checked in
-# the Japanese and in the C locale, in both languages, after converting the
-# example; and a result too long for its box.  Screenshots go to $win_shots/texts-*.png.
+# window_test.sh, which provides win_start, win_click, win_close, win_wait,
+# check, $win_shots, $win_dir, $examples and $work.  Every start of the
+# program writes, at every paint, each labelled control's text as measured
+# in the control's own font, the room the control's decoration leaves, and
+# the control's size, and then the result text's wrapped height in its box
+# (lines end in CR LF) into $win_dir/layout.txt.  Checked in the Japanese
+# and in the C locale, in both languages, after converting the example; and
+# a result too long for its box.  Screenshots go to $win_shots/texts-*.png.
 
 # Every control line of layout file $1 fits: text width plus decoration
 # within the control's width, text height plus decoration within its height;
@@ -33,17 +33,25 @@ wintext_result_shown() {
        END { exit !(found && ok) }' "$1"
 }
 
-# Waits until layout file $1 exists and (with $2) its first line says
-# language $2.
-wintext_wait_layout() {
-  local _
-  for _ in $(seq 1 100); do
-    if [ -s "$1" ] && { [ -z "${2:-}" ] || grep -q "^cell .* language $2 " "$1"; }; then
-      return 0
-    fi
-    sleep 0.2
-  done
-  return 1
+# Whether the layout file says language $1.
+wintext_language_is() { grep -q "^cell .* language $1 " "$win_dir/layout.txt"; }
+
+# After a run converted the example in $4: the texts of language $2 ($3 is
+# its number) fit, and the result is painted whole.  $1 names the locale.
+wintext_check_language() {
+  local name="$1" lang="$2" number="$3" dir="$4"
+  win_wait "$win_deadline" wintext_language_is "$number" ||
+    win_diagnose "the window did not switch to language $number"
+  cp "$win_dir/layout.txt" "$dir/layout-$lang.txt"
+  import -window "$win_id" "$win_shots/texts-$name-$lang.png" 2>/dev/null
+  if [ "$lang" = en ]; then
+    check "window texts ($name): the labels switched to English" \
+      grep -q $'^control 1 .* label Japanese\r\\?$' "$dir/layout-en.txt"
+  fi
+  check "window texts ($name): every $lang label fits its control" \
+    wintext_labels_fit "$dir/layout-$lang.txt"
+  check "window texts ($name): the example's result is painted whole in $lang" \
+    wintext_result_shown "$dir/layout-$lang.txt" painted
 }
 
 # A settings file for directory $1: PADS, the example's paths, format
@@ -64,91 +72,34 @@ wintext_settings() {
   } >"$dir/Korvandelith.ini"
 }
 
-# One locale: start, convert the example, check and photograph both
-# languages.  $1 is the locale name for the screenshots, $2 the LC_ALL value
-# ("" keeps the Japanese locale that win_start sets).
-wintext_locale() {
-  local name="$1" lc_all="$2"
-  local dir="$work/texts-$name"
-  local layout="$dir/layout.txt"
+# The C locale: the window opens with a saved result of 40 lines, which no
+# font fits, so it is shown in a box that scrolls to its last line; then it
+# converts the example, whose result is painted whole, in both languages.
+wintext_c_locale() {
+  local dir="$work/texts-C"
   mkdir -p "$dir"
   cp "$examples/board.asc" "$examples/board.pro" "$examples/Korvandelith.csv" "$dir/"
-  wintext_settings "$dir" ""
-  local saved_cw="$win_cw" saved_lh="$win_lh"
-  export KORV_LAYOUT_CHECK="$layout"
-  if [ -n "$lc_all" ]; then export LC_ALL="$lc_all"; fi
-  win_start "$dir"
-  unset KORV_LAYOUT_CHECK
-  if [ -n "$lc_all" ]; then unset LC_ALL; fi
-  check "window texts ($name): the window opens" test -n "$win_id"
-  [ -n "$win_id" ] || return
-  wintext_wait_layout "$layout" 0
-  # Clicks go where this start's cell puts the controls.
-  read -r _ win_cw win_lh _ <<<"$(head -n 1 "$layout")"
-  echo "window texts ($name): $(head -n 1 "$layout")"
-
-  win_click 150 175 210 187  # "Execute"
-  local _
-  for _ in $(seq 1 150); do
-    [ -s "$dir/board.net" ] && [ -s "$dir/board.asc_f00.csv" ] && break
-    sleep 0.2
-  done
-  sleep 1
-  check "window texts ($name): Execute converts the example" test -s "$dir/board.net"
-  import -window "$win_id" "$win_shots/texts-$name-ja.png" 2>/dev/null
-  cp "$layout" "$dir/layout-ja.txt"
-  check "window texts ($name): every Japanese label fits its control" \
-    wintext_labels_fit "$dir/layout-ja.txt"
-  check "window texts ($name): the example's result is painted whole" \
-    wintext_result_shown "$dir/layout-ja.txt" painted
-  grep '^result' "$dir/layout-ja.txt"
-
-  win_click 410 5 500 17  # the language button
-  wintext_wait_layout "$layout" 1
-  sleep 0.5
-  import -window "$win_id" "$win_shots/texts-$name-en.png" 2>/dev/null
-  cp "$layout" "$dir/layout-en.txt"
-  check "window texts ($name): the labels switched to English" \
-    grep -q $'^control 1 .* label Japanese\r\\?$' "$dir/layout-en.txt"
-  check "window texts ($name): every English label fits its control" \
-    wintext_labels_fit "$dir/layout-en.txt"
-  check "window texts ($name): the English result is painted whole" \
-    wintext_result_shown "$dir/layout-en.txt" painted
-  win_close
-  win_cw="$saved_cw"
-  win_lh="$saved_lh"
-}
-
-wintext_locale ja_JP ""
-wintext_locale C C
-
-# A result of 40 lines fits no font: it is shown in a box that scrolls to
-# its last line.
-wintext_long() {
-  local dir="$work/texts-long"
-  local layout="$dir/layout.txt"
-  mkdir -p "$dir"
   local text="" i
   for i in $(seq 1 40); do text+="Warning: line $i of a long result"$'\a'; done
   text+="Completed"$'\a'
   wintext_settings "$dir" "$text"
-  export KORV_LAYOUT_CHECK="$layout"
-  win_start "$dir"
-  unset KORV_LAYOUT_CHECK
-  check "window texts (long result): the window opens" test -n "$win_id"
+  LC_ALL=C win_start "$dir"
+  check "window texts (C): the window opens" test -n "$win_id"
   [ -n "$win_id" ] || return
-  wintext_wait_layout "$layout"
-  sleep 0.5
+  echo "window texts (C): $(head -n 1 "$dir/layout.txt")"
   check "window texts (long result): shown in the scrolling box" \
-    wintext_result_shown "$layout" scrolls
-  local saved_cw="$win_cw" saved_lh="$win_lh"
-  read -r _ win_cw win_lh _ <<<"$(head -n 1 "$layout")"
+    wintext_result_shown "$dir/layout.txt" scrolls
   win_click 15 202 510 247  # into the box, then to its end
   xdotool key ctrl+End
-  sleep 0.5
   import -window "$win_id" "$win_shots/texts-long-result-end.png" 2>/dev/null
+  win_click 150 175 210 187  # "Execute"
+  win_wait "$win_deadline" test -s "$dir/board.asc_f00.csv" ||
+    win_diagnose "Execute wrote no report"
+  win_wait "$win_deadline" win_painted_after "$dir/board.asc_f00.csv" ||
+    win_diagnose "no paint after the run"
+  check "window texts (C): Execute converts the example" test -s "$dir/board.net"
+  wintext_check_language C ja 0 "$dir"
+  win_click 410 5 500 17  # the language button
+  wintext_check_language C en 1 "$dir"
   win_close
-  win_cw="$saved_cw"
-  win_lh="$saved_lh"
 }
-wintext_long
