@@ -104,6 +104,25 @@ bool takesValue(const char* option) {
   return false;
 }
 
+// The current directory joined with `name` into buf of `size` bytes; false,
+// with buf empty, when the directory cannot be found or the result does not
+// fit.
+bool pathInCurrentDirectory(const char* name, char* buf, int size) {
+  buf[0] = '\0';
+  char cwd[4096];
+  if (!currentDirectory(cwd, sizeof cwd)) return false;
+  size_t dirLen = strlen(cwd);
+  const char separator[2] = {PATH_SEPARATOR, '\0'};
+  bool needSeparator = dirLen == 0 || !isPathSeparator(cwd[dirLen - 1]);
+  int written = snprintf(buf, static_cast<size_t>(size), "%s%s%s", cwd,
+                         needSeparator ? separator : "", name);
+  if (written < 0 || written >= size) {
+    buf[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -256,13 +256,9 @@ int writeDuplicateIndexLines(TextOut* report) {
     if (!textEquals(entry.category, before.category) ||
         !textEquals(entry.pcbAttribute, before.pcbAttribute))
       continue;
-    putText(report, "(dup index) ");
-    putText(report, entry.category);
-    putText(report, " ");
-    putText(report, entry.pcbAttribute);
-    putText(report, " = ");
-    putText(report, entry.footprintCode);
-    putText(report, "\n");
+    const char* pieces[] = {"(dup index) ", entry.category,      " ",
+                            entry.pcbAttribute, " = ", entry.footprintCode, "\n"};
+    for (const char* piece : pieces) putText(report, piece);
     duplicates++;
   }
   return duplicates;

@@ -11,10 +11,20 @@
 void listMatchingFiles(const char* pattern, void (*visit)(const char* name, void* context),
                        void* context);
 
-// The current directory joined with `name` (with the platform's separator)
-// into buf of `size` bytes; false, with buf empty, when the directory cannot
-// be found or the result does not fit.
-bool pathInCurrentDirectory(const char* name, char* buf, int size);
+// The current directory into buf of `size` bytes; false when it cannot be
+// found or does not fit.
+bool currentDirectory(char* buf, int size);
+
+// Whether `c` separates the components of a path; the first separator the
+// platform accepts is the one paths are joined with.
+bool isPathSeparator(char c);
+enum : char { PATH_SEPARATOR =
+#ifdef _WIN32
+                  '\\'
+#else
+                  '/'
+#endif
+};
 
 // Whether a file (not a directory) exists at `path`.
 bool fileExists(const char* path);

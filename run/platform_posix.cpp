@@ -50,19 +50,11 @@ void listMatchingFiles(const char* pattern, void (*visit)(const char* name, void
   closedir(dir);
 }
 
-bool pathInCurrentDirectory(const char* name, char* buf, int size) {
-  buf[0] = '\0';
-  char cwd[4096];
-  if (getcwd(cwd, sizeof cwd) == nullptr) return false;
-  size_t dirLen = strlen(cwd);
-  bool needSlash = dirLen == 0 || cwd[dirLen - 1] != '/';
-  size_t total = dirLen + (needSlash ? 1 : 0) + strlen(name);
-  if (total + 1 > static_cast<size_t>(size)) return false;
-  strcpy(buf, cwd);
-  if (needSlash) strcat(buf, "/");
-  strcat(buf, name);
-  return true;
+bool currentDirectory(char* buf, int size) {
+  return size > 0 && getcwd(buf, static_cast<size_t>(size)) != nullptr;
 }
+
+bool isPathSeparator(char c) { return c == '/'; }
 
 bool fileExists(const char* path) {
   struct stat info;

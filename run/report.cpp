@@ -15,22 +15,30 @@ void writeReportBody(TextOut* report, PartRecord* parts, int count, int duplicat
   sortPartsForReport(parts, count);
   putLiteral(report,
              "Status,Category,Value,Reference number,PCB attribute,Forced mark,Footprint code\r\n");
+  // Value, PCB attribute and footprint code are always quoted (Value behind
+  // a '`' that keeps spreadsheets from reading it as a number); the other
+  // cells are quoted only when they must be.
+  enum : int { CELL_BARE, CELL_QUOTED, CELL_VALUE };
+  static const int forms[7] = {CELL_BARE, CELL_BARE,   CELL_VALUE, CELL_BARE,
+                               CELL_QUOTED, CELL_BARE, CELL_QUOTED};
   for (int i = 0; i < count; i++) {
     const PartRecord& part = parts[i];
-    putBareCell(report, part.status);
-    putLiteral(report, ",");
-    putBareCell(report, part.category);
-    putLiteral(report, ",\"`");
-    putQuotedText(report, part.value);
-    putLiteral(report, "\",");
-    putBareCell(report, part.reference);
-    putLiteral(report, ",\"");
-    putQuotedText(report, part.pcbAttribute);
-    putLiteral(report, "\",");
-    putBareCell(report, part.forcedMark);
-    putLiteral(report, ",\"");
-    putQuotedText(report, part.footprint);
-    putLiteral(report, "\"\r\n");
+    const char* cells[7] = {part.status,       part.category,   part.value, part.reference,
+                            part.pcbAttribute, part.forcedMark, part.footprint};
+    for (int k = 0; k < 7; k++) {
+      if (k > 0) putLiteral(report, ",");
+      if (forms[k] == CELL_BARE) {
+        putBareCell(report, cells[k]);
+        continue;
+      }
+      if (forms[k] == CELL_VALUE)
+        putLiteral(report, "\"`");
+      else
+        putLiteral(report, "\"");
+      putQuotedText(report, cells[k]);
+      putLiteral(report, "\"");
+    }
+    putLiteral(report, "\r\n");
   }
   const StatusCounters& c = statusCounters;
   snprintf(totals, static_cast<size_t>(size),
