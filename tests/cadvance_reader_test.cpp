@@ -138,10 +138,6 @@ TEST(CadvanceReader, CompactionMark) {
   EXPECT_EQ(o.result, -8);
 }
 
-TEST(CadvanceReader, ConvertsThroughCli) {
-  EXPECT_EQ(convertWithCli("cadvance", board), boardNetlistExpected());
-}
-
 TEST(CadvanceReader, BadInput) {
   expectSaneOnBadInput(readCadvanceNetlist, board);
   // 10,000 nested square brackets, closed and unclosed.

@@ -171,13 +171,6 @@ TEST(Mm2ColmoReader, TableLimitsKeepTheFirstRecords) {
   }
 }
 
-TEST(Mm2ColmoReader, ConvertsThroughCli) {
-  std::string bytes = crlf(board);
-  // A long comment line between the lists, read in pieces and dropped.
-  bytes.insert(bytes.find("$NET"), std::string(2000, '#') + "\r\n");
-  EXPECT_EQ(convertWithCli("mm2", bytes), boardNetlistExpected());
-}
-
 TEST(Mm2ColmoReader, BadInput) {
   expectSaneOnBadInput(readMm2ColmoNetlist, crlf(board));
   expectSaneRead(readMm2ColmoNetlist, "$NET\r\n\"" + std::string(100000, 'n') + ";R1-1\r\n");

@@ -156,10 +156,6 @@ TEST(ProtelReader, RealNetlists) {
   EXPECT_EQ(keyword.parts, "U100|7400|DIP14\n");
 }
 
-TEST(ProtelReader, ConvertsThroughCli) {
-  EXPECT_EQ(convertWithCli("protel", crlf(board)), boardNetlistExpected());
-}
-
 TEST(ProtelReader, BadInput) {
   expectSaneOnBadInput(readProtelNetlist, crlf(board));
   std::string deep = "(\nN\n" + std::string(100000, '-') + "\n" + std::string(100000, ' ') + "\n";
