@@ -6,13 +6,13 @@
 
 #include "options/options.h"
 #include "readers/reader_io.h"
-#include "tests/reader_test_util.h"
+#include "tests/test_support.h"
 
 namespace {
 
 ReadDump readCcf(const std::string& bytes, int formatOption = 0) {
   settingValues[VAL_FORMAT_OPTION_VALUE] = formatOption;
-  return readAndDump(readCcfNetlist, bytes);
+  return readDump(readCcfNetlist, bytes);
 }
 
 const char kDefinitions[] =

@@ -5,11 +5,11 @@
 #include <string>
 
 #include "readers/reader_io.h"
-#include "tests/reader_test_util.h"
+#include "tests/test_support.h"
 
 namespace {
 
-ReadDump readTelesis(const std::string& bytes) { return readAndDump(readTelesisNetlist, bytes); }
+ReadDump readTelesis(const std::string& bytes) { return readDump(readTelesisNetlist, bytes); }
 
 }  // namespace
 
