@@ -88,7 +88,8 @@ void expectSame(const std::string& what, const std::string& want, const std::str
 class Golden : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(Golden, Case) {
-  const bool update = getenv("KORV_GOLDEN_UPDATE") != nullptr && std::string(getenv("KORV_GOLDEN_UPDATE")) == "1";
+  const char* flag = getenv("KORV_GOLDEN_UPDATE");
+  const bool update = flag != nullptr && std::string(flag) == "1";
   std::vector<std::string> steps = stepsOf(GetParam().dir);
   ASSERT_FALSE(steps.empty()) << GetParam().dir << " holds neither args nor step 1/args";
   TempDir work;
