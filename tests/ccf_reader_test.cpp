@@ -6,13 +6,13 @@
 
 #include "options/options.h"
 #include "readers/reader_io.h"
-#include "tests/reader_test_util.h"
+#include "tests/test_support.h"
 
 namespace {
 
 ReadDump readCcf(const std::string& bytes, int formatOption = 0) {
   settingValues[VAL_FORMAT_OPTION_VALUE] = formatOption;
-  return readAndDump(readCcfNetlist, bytes);
+  return readDump(readCcfNetlist, bytes);
 }
 
 const char kDefinitions[] =
@@ -315,24 +315,4 @@ TEST(CcfReader, BadInputNeverBreaksTheReader) {
   ReadDump r = readCcf(big + "}\nDEFINITION { V.P : LAST; }\n}\n");
   EXPECT_EQ(r.result, 1);
   EXPECT_EQ(r.nodes, MAX_NODES);
-}
-
-TEST(CcfReader, WholeConversionThroughTheCli) {
-  std::string out = convertBoard(crlf("$CCF {\n"
-                                      "DEFINITION {\n"
-                                      "\"0.1u\".C0603 : C1, C2;\n"
-                                      "10k.R0603 : R1;\n"
-                                      "LM358.SOIC8 : U1;\n"
-                                      "}\n"
-                                      "NET {\n"
-                                      "VCC : U1(8), C1(1), R1(1);\n"
-                                      "GND : U1(4),\n"
-                                      "      C1(2), C2(2);\n"
-                                      "OUT : U1(1), R1(2), C2(1);\n"
-                                      "}\n"
-                                      "}\n"),
-                                 {"--format", "ccf", "--format-option", "0"});
-  size_t done = out.find("Completed\n");
-  ASSERT_NE(done, std::string::npos) << out;
-  EXPECT_EQ(out.substr(done + 10), crlf(convertedBoard()));
 }

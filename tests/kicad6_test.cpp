@@ -1,6 +1,6 @@
 // The KiCad 6+ target: project endings, UTF-8 texts decoded from code page
-// 932, the illegal-character rule per project kind, tstamps from references,
-// and a whole conversion through the command-line runner.
+// 932, the illegal-character rule per project kind and tstamps from
+// references (a whole conversion is the golden case pads/kicad6_utf8).
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -147,61 +147,4 @@ TEST_F(Kicad6Test, IllegalCharactersPerKind) {
                            "\"(illegal char) REF=X1; PCB=SIN(0_\x7F)\x83\x7D\xC2\xB5;\"\r\n");
     }
   }
-}
-
-TEST_F(Kicad6Test, WholeConversionThroughTheCli) {
-  TempDir dir;
-  // Shift-JIS references, values, footprint and net names (マイコン, 赤, ソ
-  // with the trail byte '\', 電源), a UTF-8 value, a net name that needs
-  // escapes and one with bytes that are no character.
-  writeFile(dir.file("board.asc"),
-            crlf("*PADS-PCB*\n*PART*\nR1 10k@R0603\nC1 4.7\xC2\xB5" "F@C0603\n"
-                 "U1 \x83\x7D\x83\x43\x83\x52\x83\x93@Lib:SOIC8\nLED\x90\xD4 (\x90\xD4)@Lib:\x83\x5C\n"
-                 "*NET*\n*SIGNAL* \x93\x64\x8C\xB9\nU1.8 R1.1 LED\x90\xD4.1\n*SIGNAL* A\"B\\\n"
-                 "U1.4 C1.2 LED\x90\xD4.2\n*SIGNAL* \x80X\xFD\nR1.2 C1.1 U1.3\n*END*\n"));
-  writeFile(dir.file("board.kicad_pro"), "{}\n");
-  writeFile(dir.file("cat.csv"), crlf("Category,PCB,Footprint\nR,R0603,Resistor_SMD:R_0603\n"
-                                      "C,C0603,Capacitor_SMD:C_0603\n"));
-  std::vector<std::string> args = {"--input", "board.asc", "--format", "pads", "--project",
-                                   "board.kicad_pro", "--category", "cat.csv", "--language", "en",
-                                   "--project-kind", "kicad6", "--rev"};
-  CliResult first = runCli(args, dir.path);
-  ASSERT_EQ(first.status, 0) << first.out;
-  // The report keeps the input's own bytes; a "#$#" value typed into it
-  // keeps its Shift-JIS text and parentheses too.
-  std::string report = readFile(dir.file("board.asc_f00.csv"));
-  EXPECT_NE(report.find(",LED,\"`(\x90\xD4)\",LED\x90\xD4,"), std::string::npos) << report;
-  size_t r1 = report.find(",R,\"`10k\",");
-  ASSERT_NE(r1, std::string::npos) << report;
-  report.replace(r1, 10, ",R,\"#$#\x92\xEF\x8D\x52(\x82\xA0)\",");  // 抵抗(あ)
-  writeFile(dir.file("board.asc_f00.csv"), report);
-
-  CliResult second = runCli(args, dir.path);
-  ASSERT_EQ(second.status, 0) << second.out;
-  EXPECT_EQ(second.out.rfind("Report = board.asc_f01.csv\n", 0), 0u);
-  std::string net = readFile(dir.file("board.net"));
-  EXPECT_EQ(readFile(dir.file("board_f01.net")), net);
-  auto comp = [](const char* ref, const char* value, const char* footprint, const char* stamp) {
-    return std::string("\n    (comp (ref ") + ref + ")\n      (value " + value + ")\n      (footprint " +
-           footprint + ")\n      (libsource (lib device) (part \"\"))\n"
-           "      (sheetpath (names /) (tstamps /))\n      (tstamp " + stamp + "))";
-  };
-  EXPECT_EQ(net, crlf("(export (version D)\n  (components" +
-                      comp("C1", "\"4.7µF\"", "Capacitor_SMD:C_0603", "87DA2DF9") +
-                      comp("\"LED赤\"", "\"(赤)\"", "\"Lib:ソ\"", "27B3DB77") +
-                      comp("R1", "\"抵抗(あ)\"", "Resistor_SMD:R_0603", "0C044BCC") +
-                      comp("U1", "\"マイコン\"", "Lib:SOIC8", "03F2F613") +
-                      ")\n  (nets"
-                      "\n    (net (code 1) (name \"A\\\"B\\\\\")"
-                      "\n      (node (ref C1) (pin 2))"
-                      "\n      (node (ref \"LED赤\") (pin 2))"
-                      "\n      (node (ref U1) (pin 4)))"
-                      "\n    (net (code 2) (name \"\xEF\xBF\xBDX\xEF\xBF\xBD\")"
-                      "\n      (node (ref C1) (pin 1))"
-                      "\n      (node (ref R1) (pin 2))"
-                      "\n      (node (ref U1) (pin 3)))"
-                      "\n    (net (code 3) (name \"電源\")"
-                      "\n      (node (ref \"LED赤\") (pin 1))"
-                      "\n      (node (ref R1) (pin 1))"
-                      "\n      (node (ref U1) (pin 8)))))\n"));
 }

@@ -3,11 +3,11 @@
 // and hostile input.
 #include <gtest/gtest.h>
 
-#include "tests/reader_checks.h"
+#include "tests/test_support.h"
 
 namespace {
 
-ReadOutcome mm2(const std::string& lfText) { return readAll(readMm2ColmoNetlist, crlf(lfText)); }
+ReadDump mm2(const std::string& lfText) { return readDump(readMm2ColmoNetlist, crlf(lfText)); }
 
 const char board[] =
     "MM-2/Colmo NETLIST   board rev.B   2026/12/07\n"
@@ -34,7 +34,7 @@ const char board[] =
     "$END\n";
 
 TEST(Mm2ColmoReader, PartLines) {
-  ReadOutcome o = mm2(
+  ReadDump o = mm2(
       "$PTS\n"
       " RC1608  !  10 k  ;  R 1 \n"
       "RC1608 ! \"10 k\" ; R2\n"
@@ -52,15 +52,15 @@ TEST(Mm2ColmoReader, PartLines) {
 }
 
 TEST(Mm2ColmoReader, NetLines) {
-  ReadOutcome o = mm2("$NET\n\nVCC;U1-14,\nU2-14\n\nN1;R1-1,R2,R3-2\n\"A B\";X-1\nG N D ; Q 1 - 2\n" +
+  ReadDump o = mm2("$NET\n\nVCC;U1-14,\nU2-14\n\nN1;R1-1,R2,R3-2\n\"A B\";X-1\nG N D ; Q 1 - 2\n" +
                       std::string(60, 'L') + ";" + std::string(25, 'Y') + "-123456789012345\n");
   EXPECT_EQ(o.result, 0);
-  EXPECT_EQ(o.net, "U1/14@VCC\nU2/14@VCC\nR1/1@N1\nR2,R3/2@N1\nX/1@AB\nQ1/2@GND\n" +
-                       std::string(20, 'Y') + "/1234567890@" + std::string(50, 'L') + "\n");
+  EXPECT_EQ(o.nets, "VCC|U1|14\nVCC|U2|14\nN1|R1|1\nN1|R2,R3|2\nAB|X|1\nGND|Q1|2\n" +
+                        std::string(50, 'L') + "|" + std::string(20, 'Y') + "|1234567890\n");
 }
 
 TEST(Mm2ColmoReader, SectionLines) {
-  ReadOutcome o = mm2(
+  ReadDump o = mm2(
       "header\n"
       "xx $NET GND;R1-1\n"  // the rest of a section line starts the first record
       "$END\n"
@@ -69,7 +69,7 @@ TEST(Mm2ColmoReader, SectionLines) {
       "RC 1 ! 1 k ; R1\n"
       "$END\n");
   EXPECT_EQ(o.parts, "R1|1 k|RC 1\n");
-  EXPECT_EQ(o.net, "R1/1@GND\n");
+  EXPECT_EQ(o.nets, "GND|R1|1\n");
 }
 
 TEST(Mm2ColmoReader, ResultCodes) {
@@ -100,20 +100,20 @@ TEST(Mm2ColmoReader, LineEndsTabsAndShiftJis) {
   std::string lf =
       "$PTS\n\x95\x94\x95\x69\t!\t10k\t;\t\x83\x8a\x31\nRC1608\t!\t\"1 k\"\t;\tR2\n$END\n"
       "$NET\n\x93\xfa\x96\x7b;\x83\x8a\x31-1,\n\n\nR2-2\n";
-  ReadOutcome o = readAll(readMm2ColmoNetlist, lf);
+  ReadDump o = readDump(readMm2ColmoNetlist, lf);
   EXPECT_EQ(o.parts, "\x83\x8a\x31|10k|\x95\x94\x95\x69\nR2|1 k|RC1608\n");
-  EXPECT_EQ(o.net, "\x83\x8a\x31/1@\x93\xfa\x96\x7b\nR2/2@\x93\xfa\x96\x7b\n");
+  EXPECT_EQ(o.nets, "\x93\xfa\x96\x7b|\x83\x8a\x31|1\n\x93\xfa\x96\x7b|R2|2\n");
   std::string cr = lf;
   for (char& c : cr)
     if (c == '\n') c = '\r';
   for (const std::string& bytes : {crlf(lf), cr}) {
-    ReadOutcome same = readAll(readMm2ColmoNetlist, bytes);
+    ReadDump same = readDump(readMm2ColmoNetlist, bytes);
     EXPECT_EQ(same.parts, o.parts);
-    EXPECT_EQ(same.net, o.net);
+    EXPECT_EQ(same.nets, o.nets);
   }
   for (const char* end : {"\n", "\r", "\r\n"}) {
-    EXPECT_EQ(readAll(readMm2ColmoNetlist, std::string("$PTS") + end + "RC!1k;R1").result, -3);
-    EXPECT_EQ(readAll(readMm2ColmoNetlist, std::string("$NET") + end + "N;R1-1").result, -7);
+    EXPECT_EQ(readDump(readMm2ColmoNetlist, std::string("$PTS") + end + "RC!1k;R1").result, -3);
+    EXPECT_EQ(readDump(readMm2ColmoNetlist, std::string("$NET") + end + "N;R1-1").result, -7);
   }
 }
 
@@ -124,7 +124,7 @@ TEST(Mm2ColmoReader, LinePiecesOf519Bytes) {
   EXPECT_EQ(mm2(std::string(516, ' ') + "$NET\nN;R1-1\n").result, -9);
   // The piece after the cut is a line of its own: its spaces stay in the
   // reference, which a short line would lose.
-  ReadOutcome o = mm2("$PTS\nRC!" + std::string(515, 'v') + " ; R 1\n$NET\nN;R1-1\n");
+  ReadDump o = mm2("$PTS\nRC!" + std::string(515, 'v') + " ; R 1\n$NET\nN;R1-1\n");
   EXPECT_EQ(o.parts, " R 1|" + std::string(100, 'v') + "|RC\n");
 }
 
@@ -144,20 +144,20 @@ TEST(Mm2ColmoReader, CompactionMark) {
   };
   std::string last518 = "Z;Q9-" + std::string(513, '1') + "\r\n";
   std::string last519 = "Z;Q9-" + std::string(514, '1') + "\r\n";
-  ReadOutcome o = readAll(readMm2ColmoNetlist, fill(COMPACT_MARK - 1) + last518);
-  EXPECT_NE(o.net.find("Q9/1111111111@Z\n"), std::string::npos);
+  ReadDump o = readDump(readMm2ColmoNetlist, fill(COMPACT_MARK - 1) + last518);
+  EXPECT_NE(o.nets.find("Z|Q9|1111111111\n"), std::string::npos);
   // The line end falls into the next piece, which is not read.
-  EXPECT_EQ(readAll(readMm2ColmoNetlist, fill(COMPACT_MARK - 1) + last519).result, -7);
-  o = readAll(readMm2ColmoNetlist, fill(COMPACT_MARK) + last518);
+  EXPECT_EQ(readDump(readMm2ColmoNetlist, fill(COMPACT_MARK - 1) + last519).result, -7);
+  o = readDump(readMm2ColmoNetlist, fill(COMPACT_MARK) + last518);
   EXPECT_GT(o.nodes, 4000);
-  EXPECT_EQ(o.net.find("Q9"), std::string::npos);
+  EXPECT_EQ(o.nets.find("Q9"), std::string::npos);
 }
 
 TEST(Mm2ColmoReader, TableLimitsKeepTheFirstRecords) {
   for (int total : {6000, 6001}) {
     std::string text = "$PTS\n";
     for (int i = 1; i <= total; i++) text += "FP!V;P" + std::to_string(i) + "\n";
-    ReadOutcome o = mm2(text + "$NET\nN;P1-1\n");
+    ReadDump o = mm2(text + "$NET\nN;P1-1\n");
     EXPECT_EQ(o.result, MAX_PARTS);
     EXPECT_STREQ(partTable[MAX_PARTS - 1].reference, "P6000");
     EXPECT_EQ(o.nodes, 1);
@@ -165,17 +165,10 @@ TEST(Mm2ColmoReader, TableLimitsKeepTheFirstRecords) {
   for (int total : {20000, 20001}) {
     std::string text = "$NET\nN;";
     for (int i = 1; i <= total; i++) text += "R" + std::to_string(i) + "-1,\n";
-    ReadOutcome o = mm2(text + "Z-1\n");
+    ReadDump o = mm2(text + "Z-1\n");
     EXPECT_EQ(o.nodes, MAX_NODES);
     EXPECT_STREQ(nodeTable[MAX_NODES - 1].reference, "R20000");
   }
-}
-
-TEST(Mm2ColmoReader, ConvertsThroughCli) {
-  std::string bytes = crlf(board);
-  // A long comment line between the lists, read in pieces and dropped.
-  bytes.insert(bytes.find("$NET"), std::string(2000, '#') + "\r\n");
-  EXPECT_EQ(convertWithCli("mm2", bytes), boardNetlistExpected());
 }
 
 TEST(Mm2ColmoReader, BadInput) {
@@ -184,9 +177,9 @@ TEST(Mm2ColmoReader, BadInput) {
   expectSaneRead(readMm2ColmoNetlist, "$PTS\r\nRC!\"1k;R1\r\n$NET\r\n");
   // 50 MB of ignored lines is read to its end; 50 MB of nets stops at the mark.
   std::string big = repeatTo("", std::string(700, 'c') + "\r\n", FIFTY_MB);
-  EXPECT_EQ(readAll(readMm2ColmoNetlist, big).result, -9);
+  EXPECT_EQ(readDump(readMm2ColmoNetlist, big).result, -9);
   big = repeatTo("$NET\r\n", "NET1 ; R1-1, R2-2, R3-3, R4-4\r\n", FIFTY_MB);
-  EXPECT_EQ(readAll(readMm2ColmoNetlist, big).nodes, MAX_NODES);
+  EXPECT_EQ(readDump(readMm2ColmoNetlist, big).nodes, MAX_NODES);
 }
 
 }  // namespace

@@ -4,11 +4,11 @@
 
 #include <set>
 
-#include "tests/reader_checks.h"
+#include "tests/test_support.h"
 
 namespace {
 
-ReadOutcome protel(const std::string& lfText) { return readAll(readProtelNetlist, crlf(lfText)); }
+ReadDump protel(const std::string& lfText) { return readDump(readProtelNetlist, crlf(lfText)); }
 
 const char board[] =
     "PROTEL NETLIST 2.0\n"
@@ -23,7 +23,7 @@ const char board[] =
     "(\n\x93\xfc\x97\xcd\nR1-2\nR2-1\nD1-2\n)\n";
 
 TEST(ProtelReader, BlockForms) {
-  ReadOutcome o = protel(
+  ReadDump o = protel(
       "[\n R1\n  RC1608 \"x\"\n  \"10k\"\n\n\n\n]\n"
       "[\nDESIGNATOR\nU1\nFOOTPRINT\n  SOIC8\nOTHER\nignored\nPARTTYPE\n\"LM358\"\n]\n"
       // A keyword with a trailing space or in lower case is another keyword.
@@ -40,48 +40,48 @@ TEST(ProtelReader, BlockForms) {
 
 TEST(ProtelReader, PinLines) {
   std::string quotedName = "\"" + std::string(55, 'A') + "\"";
-  ReadOutcome o = protel("(\n\"N\"1\nR1-2-3\nU1-7 7400-7 PASSIVE\n R2-1\n\n\"Q1\"-\"b\"\nNOPIN\n"
+  ReadDump o = protel("(\n\"N\"1\nR1-2-3\nU1-7 7400-7 PASSIVE\n R2-1\n\n\"Q1\"-\"b\"\nNOPIN\n"
                          "R3-12345678901234\n)\n(\n" + quotedName + "\nX-1\n)\n");
   EXPECT_EQ(o.result, 0);
-  EXPECT_EQ(o.net, "R1/2-3@N1\nU1/7@N1\n/@N1\n/@N1\n\"Q1\"/\"b\"@N1\nNOPIN/@N1\nR3/1234567890@N1\n"
-                   "X/1@" + std::string(49, 'A') + "\n");
+  EXPECT_EQ(o.nets, "N1|R1|2-3\nN1|U1|7\nN1||\nN1||\nN1|\"Q1\"|\"b\"\nN1|NOPIN|\nN1|R3|1234567890\n" +
+                    std::string(49, 'A') + "|X|1\n");
 }
 
 TEST(ProtelReader, HyphenatedReferences) {
-  ReadOutcome o = protel(
+  ReadDump o = protel(
       "(\nEARLY\nRJ1-1-1\n)\n"  // before any part: split at the first "-"
       "[\nA\n\n\n]\n[\nA-1\n\n\n]\n[\nRJ1-1\n\n\n]\n[\nU1\n\n\n]\n"
       "(\nN\nRJ1-1-1\nA-1-2\nA-2-3\nU1-A-3\nX-Y-Z\n)\n"
       "[\nQ-7\n\n\n]\n(\nM\nQ-7-1\nA-1-5\n)\n");
   EXPECT_EQ(o.result, 5);
-  EXPECT_EQ(o.net,
-            "RJ1/1-1@EARLY\nRJ1-1/1@N\nA-1/2@N\nA/2-3@N\nU1/A-3@N\nX/Y-Z@N\nQ-7/1@M\nA-1/5@M\n");
+  EXPECT_EQ(o.nets,
+            "EARLY|RJ1|1-1\nN|RJ1-1|1\nN|A-1|2\nN|A|2-3\nN|U1|A-3\nN|X|Y-Z\nM|Q-7|1\nM|A-1|5\n");
 }
 
 TEST(ProtelReader, LineEndsControlsAndShiftJis) {
   std::string lf = "[\nR\t1\n\x01" "C0603\n1\x7f" "0k\n]\n(\n\x93\xfa\x96\x7b\nR1-1\n\x83\x8a-2\n)\n";
-  ReadOutcome o = readAll(readProtelNetlist, lf);
+  ReadDump o = readDump(readProtelNetlist, lf);
   EXPECT_EQ(o.result, 1);
   EXPECT_EQ(o.parts, "R1|1\x7f" "0k|C0603\n");
-  EXPECT_EQ(o.net, "R1/1@\x93\xfa\x96\x7b\n\x83\x8a/2@\x93\xfa\x96\x7b\n");
+  EXPECT_EQ(o.nets, "\x93\xfa\x96\x7b|R1|1\n\x93\xfa\x96\x7b|\x83\x8a|2\n");
   std::string cr = lf;
   for (char& c : cr)
     if (c == '\n') c = '\r';
   for (const std::string& bytes : {crlf(lf), cr}) {
-    ReadOutcome same = readAll(readProtelNetlist, bytes);
+    ReadDump same = readDump(readProtelNetlist, bytes);
     EXPECT_EQ(same.parts, o.parts);
-    EXPECT_EQ(same.net, o.net);
+    EXPECT_EQ(same.nets, o.nets);
   }
 }
 
 // A line ends after 199 bytes; its rest, or else its line end alone, is the
 // next line.
 TEST(ProtelReader, LinesOf199Bytes) {
-  ReadOutcome o = protel("(\n" + std::string(199, 'N') + "R9-1\n" + std::string(197, 'R') +
+  ReadDump o = protel("(\n" + std::string(199, 'N') + "R9-1\n" + std::string(197, 'R') +
                          "-7\n" + std::string(198, 'S') + "-7\n)\n");
   std::string n50(50, 'N');
-  EXPECT_EQ(o.net, "R9/1@" + n50 + "\n" + std::string(20, 'R') + "/7@" + n50 + "\n/@" + n50 +
-                       "\n" + std::string(20, 'S') + "/@" + n50 + "\n7/@" + n50 + "\n");
+  EXPECT_EQ(o.nets, n50 + "|R9|1\n" + n50 + "|" + std::string(20, 'R') + "|7\n" + n50 + "||\n" + n50 + "|" +
+                        std::string(20, 'S') + "|\n" + n50 + "|7|\n");
 }
 
 TEST(ProtelReader, EndOfInputInsideBlocks) {
@@ -91,15 +91,15 @@ TEST(ProtelReader, EndOfInputInsideBlocks) {
   EXPECT_EQ(protel(net + "[\nDESIGNATOR\nU1\nFOOTPRINT").parts, "U1||\n");
   EXPECT_EQ(protel(net + "(").nodes, 1);
   // Dropped bytes alone make no last line; an empty line is a pin line.
-  EXPECT_EQ(readAll(readProtelNetlist, "(\nN\nR1-1\n\t").nodes, 1);
-  EXPECT_EQ(readAll(readProtelNetlist, "(\nN\nR1-1\n\t\n").nodes, 2);
+  EXPECT_EQ(readDump(readProtelNetlist, "(\nN\nR1-1\n\t").nodes, 1);
+  EXPECT_EQ(readDump(readProtelNetlist, "(\nN\nR1-1\n\t\n").nodes, 2);
 }
 
 TEST(ProtelReader, ResultCodes) {
   EXPECT_EQ(protel("").result, -9);
   EXPECT_EQ(protel("[\nR1\nRC\n1k\n]\n").result, -9);
   EXPECT_EQ(protel("[\nR1\nRC\n1k\n]\n(\nN\n)\n").result, -9);
-  ReadOutcome o = protel("(\nN\nR1-1\n)\n");
+  ReadDump o = protel("(\nN\nR1-1\n)\n");
   EXPECT_EQ(o.result, 0);
   EXPECT_EQ(o.nodes, 1);
 }
@@ -109,7 +109,7 @@ TEST(ProtelReader, TableLimitsKeepTheFirstRecords) {
     std::string text;
     for (int i = 1; i <= total; i++) text += "[\nP" + std::to_string(i) + "\nFP\nV\n]\n";
     text += "[\nDESIGNATOR\nLATE\nFOOTPRINT\nLATEFP\n]\n(\nN\nP1-1\n)\n";
-    ReadOutcome o = protel(text);
+    ReadDump o = protel(text);
     EXPECT_EQ(o.result, MAX_PARTS);
     EXPECT_STREQ(partTable[MAX_PARTS - 1].reference, "P6000");
     EXPECT_STREQ(partTable[MAX_PARTS - 1].pcbAttribute, "FP");
@@ -118,7 +118,7 @@ TEST(ProtelReader, TableLimitsKeepTheFirstRecords) {
   for (int total : {20000, 20001}) {
     std::string text = "(\nN\n";
     for (int i = 1; i <= total; i++) text += "R" + std::to_string(i) + "-1\n";
-    ReadOutcome o = protel(text + ")\n");
+    ReadDump o = protel(text + ")\n");
     EXPECT_EQ(o.nodes, MAX_NODES);
     EXPECT_STREQ(nodeTable[MAX_NODES - 1].reference, "R20000");
   }
@@ -133,31 +133,27 @@ TEST(ProtelReader, RealNetlists) {
     int nodes;
     const char* node;  // one node that must be there
   } samples[] = {
-      {"tinycad-Altitude_Drive_Circuit.net", 67, 132, "P1-2/1@N000003"},
-      {"tinycad-Dual_PSU_2.net", 38, 100, "J5a/1@N000010"},
-      {"tinycad-Parallel_Port_and_Handpad_Connect.net", 28, 56, "RJ1-4/1@N000008"},
-      {"lepton-singlenet-protelII.out", 1, 10, "U100/10@SING_N"},
+      {"tinycad-Altitude_Drive_Circuit.net", 67, 132, "N000003|P1-2|1"},
+      {"tinycad-Dual_PSU_2.net", 38, 100, "N000010|J5a|1"},
+      {"tinycad-Parallel_Port_and_Handpad_Connect.net", 28, 56, "N000008|RJ1-4|1"},
+      {"lepton-singlenet-protelII.out", 1, 10, "SING_N|U100|10"},
   };
   for (const Sample& s : samples) {
     SCOPED_TRACE(s.name);
     std::string bytes = readFile(sourceDir() + "/../shared/samples/protel/" + s.name);
     ASSERT_FALSE(bytes.empty());
-    ReadOutcome o = readAll(readProtelNetlist, bytes);
+    ReadDump o = readDump(readProtelNetlist, bytes);
     EXPECT_EQ(o.result, s.parts);
     EXPECT_EQ(o.nodes, s.nodes);
-    EXPECT_NE(o.net.find(std::string("\n") + s.node + "\n"), std::string::npos);
+    EXPECT_NE(o.nets.find(std::string("\n") + s.node + "\n"), std::string::npos);
     std::set<std::string> references;
     for (int i = 0; i < o.result; i++) references.insert(partTable[i].reference);
     for (int i = 0; i < o.nodes; i++)
       EXPECT_TRUE(references.count(nodeTable[i].reference)) << nodeTable[i].reference;
   }
-  ReadOutcome keyword = readAll(readProtelNetlist,
+  ReadDump keyword = readDump(readProtelNetlist,
                                 readFile(sourceDir() + "/../shared/samples/protel/lepton-singlenet-protelII.out"));
   EXPECT_EQ(keyword.parts, "U100|7400|DIP14\n");
-}
-
-TEST(ProtelReader, ConvertsThroughCli) {
-  EXPECT_EQ(convertWithCli("protel", crlf(board)), boardNetlistExpected());
 }
 
 TEST(ProtelReader, BadInput) {
@@ -172,7 +168,7 @@ TEST(ProtelReader, BadInput) {
     unit += std::string(300, 'x') + "\n)\n";
   }
   std::string big = repeatTo("", crlf(unit), FIFTY_MB);
-  ReadOutcome o = readAll(readProtelNetlist, big);
+  ReadDump o = readDump(readProtelNetlist, big);
   EXPECT_EQ(o.result, MAX_PARTS);
   EXPECT_EQ(o.nodes, MAX_NODES);
 }

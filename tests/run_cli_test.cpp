@@ -1,5 +1,5 @@
-// Whole runs through korvandelith-cli: the failure table, the numbered
-// copy, the format option, project paths, settings and usage errors.
+// Runs through korvandelith-cli: the failure table, the format option,
+// project paths, settings and usage errors.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -40,27 +40,6 @@ std::vector<std::string> withInputs(std::vector<std::string> more) {
 }
 
 }  // namespace
-
-TEST(RunCli, CompletedRunLeavesNetlistReportAndThreeLines) {
-  Board b;
-  CliResult r = b.run();
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  ASSERT_EQ(r.out.rfind("Report = board.asc_f00.csv\ntotal parts=3, ", 0), 0u) << r.out;
-  EXPECT_NE(r.out.find("; index="), std::string::npos);
-  EXPECT_EQ(r.out.substr(r.out.size() - 11), "\nCompleted\n");
-  EXPECT_EQ(b.files(), withInputs({"board.asc_f00.csv", "board.net"}));
-  std::string report = readFile(b.dir.file("board.asc_f00.csv"));
-  EXPECT_EQ(report.rfind("Input=board.asc\r\nOutput=board.net\r\n", 0), 0u);
-  EXPECT_NE(report.find("\r\nStatus,Category,Value,Reference number,PCB attribute,Forced mark,"
-                        "Footprint code\r\n"),
-            std::string::npos);
-  std::string net = readFile(b.dir.file("board.net"));
-  EXPECT_EQ(net.rfind("(export (version D)\r\n  (components\r\n    (comp (ref C1)", 0), 0u);
-  EXPECT_NE(net.find("(net (code 3) (name \"VCC\")\r\n      (node (ref R1) (pin 1))\r\n"
-                     "      (node (ref U1) (pin 8)))))\r\n"),
-            std::string::npos);
-}
 
 TEST(RunCli, FormatOptionIsCheckedByItsFirstCharacter) {
   for (const char* bad : {"a", "4", "", " 1"}) {
@@ -163,17 +142,6 @@ TEST(RunCli, LaterFailuresLeaveNoNetlist) {
     EXPECT_FALSE(exists(b.dir.file("board.net")));
     EXPECT_NE(readFile(b.dir.file("board.asc_f00.csv")).find("\"total parts=3"), std::string::npos);
   }
-}
-
-TEST(RunCli, NumberedCopyIsByteIdentical) {
-  Board b;
-  EXPECT_EQ(b.run({"--rev"}).status, 0);
-  EXPECT_EQ(b.files(), withInputs({"board.asc_f00.csv", "board.net", "board_f00.net"}));
-  EXPECT_EQ(readFile(b.dir.file("board_f00.net")), readFile(b.dir.file("board.net")));
-  // --no-rev after --rev: the last one wins.
-  Board c;
-  EXPECT_EQ(c.run({"--rev", "--no-rev"}).status, 0);
-  EXPECT_EQ(c.files(), withInputs({"board.asc_f00.csv", "board.net"}));
 }
 
 TEST(RunCli, JapaneseMessages) {

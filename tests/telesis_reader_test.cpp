@@ -5,11 +5,11 @@
 #include <string>
 
 #include "readers/reader_io.h"
-#include "tests/reader_test_util.h"
+#include "tests/test_support.h"
 
 namespace {
 
-ReadDump readTelesis(const std::string& bytes) { return readAndDump(readTelesisNetlist, bytes); }
+ReadDump readTelesis(const std::string& bytes) { return readDump(readTelesisNetlist, bytes); }
 
 }  // namespace
 
@@ -383,21 +383,4 @@ TEST(TelesisReader, BadInputNeverBreaksTheReader) {
   while (big.size() < 50000000) big += line + "\r\n";
   EXPECT_EQ(readTelesis(big).nodes, MAX_NODES);
   EXPECT_EQ(sound(std::string(50000000, 'x')), -9);
-}
-
-TEST(TelesisReader, WholeConversionThroughTheCli) {
-  std::string out = convertBoard(crlf("$PACKAGES\n"
-                                      "'C0603' ! 0.1u ; C1 C2\n"
-                                      "R0603 ! 10k ; R1\n"
-                                      "'SOIC8' ! LM358 ; U1\n"
-                                      "$NETS\n"
-                                      "VCC; U1.8 C1.1 R1.1\n"
-                                      "GND; U1.4,\n"
-                                      " C1.2 C2.2\n"
-                                      "'OUT'; U1.1 R1.2 C2.1\n"
-                                      "$END\n"),
-                                 {"--format", "telesis"});
-  size_t done = out.find("Completed\n");
-  ASSERT_NE(done, std::string::npos) << out;
-  EXPECT_EQ(out.substr(done + 10), crlf(convertedBoard()));
 }

@@ -1,5 +1,6 @@
 // Helpers for the tests: temporary directories, files, the command-line
-// runner as a child process, and readers fed from memory.
+// runner as a child process, and readers fed from memory, their tables
+// dumped as text and checked on hostile input.
 #pragma once
 
 #include <string>
@@ -51,3 +52,26 @@ struct ReportCapture {
  private:
   TempDir dir_;
 };
+
+// What a reader stored, as text: "REF|VALUE|PCB" per part and, when the read
+// succeeded, "NET|REF|PIN" per node, one a line.
+struct ReadDump {
+  int result;
+  int nodes;
+  std::string parts;
+  std::string nets;
+};
+ReadDump readDump(ReaderFn reader, const std::string& bytes);
+
+// Whether a read ended with a count in range or a code of the reader's own
+// (-9 to -1), and every stored text fits its field.
+bool isSoundRead(const ReadDump& r);
+// Random bytes, every prefix of a good file, and a long word in each place
+// of it: every read is sound (and the ASan build sees no bad access).
+void expectSaneOnBadInput(ReaderFn reader, const std::string& good);
+void expectSaneRead(ReaderFn reader, const std::string& bytes);
+
+// `head` followed by copies of `unit` up to at least `size` bytes (50 MB
+// inputs are built by doubling, which stays fast in sanitizer builds).
+std::string repeatTo(const std::string& head, const std::string& unit, size_t size);
+const size_t FIFTY_MB = 50u << 20;
