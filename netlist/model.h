@@ -53,6 +53,13 @@ extern NodeRecord nodeTable[MAX_NODES + 1];
 extern int partCount;
 extern int nodeCount;
 
+// What normalisation found out about each node's reference, in the final
+// node order: NODE_HAS_PART when a part carries it, with the byte classes
+// of the reference (netlist/text_class.h), so the writer neither looks the
+// reference up again nor scans it.
+enum : uint8_t { NODE_HAS_PART = 0x80 };
+extern uint8_t nodeReferenceFlags[MAX_NODES + 1];
+
 // Shared scratch area: compacted input of the readers that read their whole
 // input first, and the line buffer of the run's own files.
 extern char textBuffer[TEXT_BUFFER_SIZE];
@@ -70,7 +77,7 @@ bool addPart(PartRecord* parts, int* count, const char* reference, const char* v
              const char* pcbAttribute);
 
 // Cleans pins and references, derives missing parts from the nodes, sorts
-// the nodes into net order.  Returns the reader's result when negative,
+// the nodes into net order and sets nodeReferenceFlags.  Returns the reader's result when negative,
 // else the final part count.
 int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord* parts);
 

@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "netlist/losses.h"
-#include "netlist/stable_sort.h"
+#include "netlist/key_sort.h"
 #include "netlist/text.h"
 #include "run/own_lines.h"
 
@@ -27,7 +27,6 @@ struct EntryTexts {
 };
 
 EntryTexts entryTexts[MAX_INDEX + 1];
-IndexEntry indexScratch[MAX_INDEX + 1];
 char textPool[TEXT_POOL_SIZE];
 size_t poolUsed;
 
@@ -246,7 +245,12 @@ void loadCategoryIndex(ByteSource* in, const char* versionSelect) {
   sortCategoryIndex();
 }
 
-void sortCategoryIndex() { stableSort(categoryIndex, indexCount, indexScratch, lessIndexEntry); }
+void sortCategoryIndex() {
+  sortByKey(
+      categoryIndex, indexCount,
+      [](const IndexEntry& e) { return KeyPacker().text(e.category).text(e.pcbAttribute).key; },
+      lessIndexEntry);
+}
 
 int writeDuplicateIndexLines(TextOut* report) {
   int duplicates = 0;
