@@ -1,14 +1,13 @@
 // Stable sorts of record tables on precomputed keys.
 //
-// A record's sort key is the first eight bytes of its compared fields laid
-// end to end (each text with its terminator, each number in a fixed-width
-// byte form whose byte order is its numeric order), packed big-endian into
-// one integer.  Comparing two keys gives the same answer as comparing the
-// fields themselves whenever the keys differ, so most comparisons never
-// look at the texts; equal keys fall back to the full comparison.  The sort
-// moves 16-byte key items and then places every record once, instead of
-// moving whole records at each merge step.  Equal records keep their order,
-// exactly as stableSort keeps it.
+// A record's compared fields are laid end to end as bytes (each text with
+// its terminator, each number in a fixed-width form whose byte order is its
+// numeric order), so comparing those bytes gives the order of comparing the
+// fields one after another with strcmp on unsigned bytes.  The bytes are
+// packed eight at a time big-endian into integer keys; a sort compares
+// only integers, and moves 16-byte key items, then places every record
+// once, instead of moving whole records at each merge step.  Equal records
+// keep their order, exactly as a stable sort of the records keeps it.
 #pragma once
 
 #include <cstdint>
@@ -28,14 +27,21 @@ struct SortItem {
 extern SortItem sortItems[MAX_NODES + 1];
 extern SortItem sortItemScratch[MAX_NODES + 1];
 
-// Builds a key from the leading bytes of the fields given in order.
+// Builds the key at one window of a record's compared fields: the fields
+// laid end to end, of which the bytes [8 * level, 8 * level + 8) are packed.
 struct KeyPacker {
   uint64_t key = 0;
-  int room = 8;
+  int skip = 0;  // bytes still to pass before the window
+  int room = 8;  // bytes of the window still free
+
+  explicit KeyPacker(int level = 0) : skip(8 * level) {}
 
   void putByte(unsigned char byte) {
-    if (room == 0) return;
-    key |= static_cast<uint64_t>(byte) << (8 * --room);
+    if (skip > 0) {
+      skip--;
+      return;
+    }
+    if (room > 0) key |= static_cast<uint64_t>(byte) << (8 * --room);
   }
   // A text and its terminator, which sorts before every byte.
   KeyPacker& text(const char* text) {
@@ -62,13 +68,31 @@ struct KeyPacker {
   }
 };
 
-// Sorts items[0..count) by key, then by `less` on the records they index.
-template <typename Record, typename Less>
-void sortItemsByKey(SortItem* items, int count, const Record* records, Less less) {
-  stableSort(items, count, sortItemScratch, [records, &less](const SortItem& a, const SortItem& b) {
-    if (a.key != b.key) return a.key < b.key;
-    return less(records[a.index], records[b.index]);
-  });
+// Sorts items[0..count) by the fields that `pack(record, packer)` lays out
+// for the records they index, one 8-byte window at a time: a run of items
+// whose windows are equal and full is sorted again on the next window.
+// Texts end in their terminator and numbers have a fixed width, so no
+// field sequence is the start of another, and equal keys in a window that
+// was not filled mean equal records, which keep their order.
+template <typename Record, typename Pack>
+void sortItemsByKey(SortItem* items, int count, const Record* records, Pack pack, int level = 0) {
+  for (int i = 0; i < count; i++) {
+    KeyPacker packer(level);
+    pack(records[items[i].index], packer);
+    items[i].key = packer.key;
+  }
+  stableSort(items, count, sortItemScratch,
+             [](const SortItem& a, const SortItem& b) { return a.key < b.key; });
+  for (int start = 0; start < count;) {
+    int end = start + 1;
+    while (end < count && items[end].key == items[start].key) end++;
+    if (end - start > 1) {
+      KeyPacker packer(level);
+      pack(records[items[start].index], packer);
+      if (packer.room == 0) sortItemsByKey(items + start, end - start, records, pack, level + 1);
+    }
+    start = end;
+  }
 }
 
 // Puts records[order[i].index] at position i for every i, in place, moving
@@ -92,11 +116,10 @@ void applyOrder(Record* records, SortItem* order, int count) {
   }
 }
 
-// Stable sort of records[0..count) by `keyOf` (a KeyPacker result that
-// agrees with `less`) and `less`.
-template <typename Record, typename KeyOf, typename Less>
-void sortByKey(Record* records, int count, KeyOf keyOf, Less less) {
-  for (int i = 0; i < count; i++) sortItems[i] = SortItem{keyOf(records[i]), i, 1};
-  sortItemsByKey(sortItems, count, records, less);
+// Stable sort of records[0..count) by the fields `pack` lays out.
+template <typename Record, typename Pack>
+void sortByKey(Record* records, int count, Pack pack) {
+  for (int i = 0; i < count; i++) sortItems[i] = SortItem{0, i, 1};
+  sortItemsByKey(sortItems, count, records, pack);
   applyOrder(records, sortItems, count);
 }

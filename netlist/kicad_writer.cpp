@@ -145,6 +145,7 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
 
   int code = 1;
   const char* openNet = nullptr;
+  bool netOfNodeOpen = false;  // the net of the node at hand is open
   for (int i = 0; i < nodes_; i++) {
     const NodeRecord& node = nodes[i];
     uint8_t flags;
@@ -152,16 +153,18 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
     if (referenceFlags != nullptr) {
       flags = referenceFlags[i];
       referenceLen = (flags & NODE_HAS_PART) != 0 ? strlen(node.reference) : 0;
+      if ((flags & NODE_STARTS_NET) != 0) netOfNodeOpen = false;
     } else {
       flags = classifyText(node.reference, &referenceLen);
       if (referenceLen > 0 && referenceSetHas(node.reference)) flags |= NODE_HAS_PART;
+      netOfNodeOpen = openNet != nullptr && strcmp(openNet, node.netName) == 0;
     }
     if ((flags & NODE_HAS_PART) == 0) {
       noteLoss(LOSS_PIN_WITHOUT_PART, node.reference, strlen(node.reference), '.', node.pin,
                strlen(node.pin));
       continue;
     }
-    if (openNet == nullptr || strcmp(openNet, node.netName) != 0) {
+    if (!netOfNodeOpen) {
       if (openNet != nullptr) putLiteral(out, ")");
       putLiteral(out, "\r\n    (net (code ");
       putDecimal(out, code++);
@@ -169,9 +172,11 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
       putKicadText(out, node.netName, utf8, true);
       putLiteral(out, ")");
       openNet = node.netName;
+      netOfNodeOpen = true;
     }
     putLiteral(out, "\r\n      (node (ref ");
-    putKicadText(out, node.reference, utf8, false);
+    putClassifiedText(out, node.reference, referenceLen,
+                      static_cast<uint8_t>(flags & ~(NODE_HAS_PART | NODE_STARTS_NET)), utf8, false);
     putLiteral(out, ") (pin ");
     putKicadText(out, node.pin, utf8, false);
     putLiteral(out, "))");

@@ -38,24 +38,15 @@ struct NodeTexts {
 PartTexts partTexts[MAX_PARTS + 1];
 NodeTexts nodeTexts[MAX_NODES + 1];
 
-bool lessNodeReference(const NodeRecord& a, const NodeRecord& b) {
-  return strcmp(a.reference, b.reference) < 0;
-}
-
-bool lessNodeNet(const NodeRecord& a, const NodeRecord& b) {
-  return strcmp(a.netName, b.netName) < 0;
-}
-
-bool lessNodeInNet(const NodeRecord& a, const NodeRecord& b) {
-  int c = strcmp(a.reference, b.reference);
-  if (c != 0) return c < 0;
-  return strcmp(a.pin, b.pin) < 0;
-}
+void packReference(const NodeRecord& node, KeyPacker& key) { key.text(node.reference); }
+void packNet(const NodeRecord& node, KeyPacker& key) { key.text(node.netName); }
+void packInNet(const NodeRecord& node, KeyPacker& key) { key.text(node.reference).text(node.pin); }
 
 // Node flags in reader order, before the nodes are put in net order.
 uint8_t readerOrderFlags[MAX_NODES + 1];
-// Nodes in net order: their reader positions.
+// Nodes in net order: their reader positions; where each net begins.
 SortItem netOrder[MAX_NODES + 1];
+int netStarts[MAX_NODES + 1];
 
 // Pin clean-up: an optional "P$" and leading zeros before a plain number go;
 // a pin made only of zeros keeps one '0'.
@@ -160,24 +151,27 @@ void sortNodesIntoNets(NodeRecord* nodes, int count) {
   for (int i = 0; i < count; runs++) {
     int end = i + 1;
     while (end < count && strcmp(nodes[end].netName, nodes[i].netName) == 0) end++;
-    sortItems[runs] = SortItem{KeyPacker().text(nodes[i].netName).key, i, end - i};
+    sortItems[runs] = SortItem{0, i, end - i};
     i = end;
   }
-  sortItemsByKey(sortItems, runs, nodes, lessNodeNet);
+  sortItemsByKey(sortItems, runs, nodes, packNet);
 
   // sortItems now lists the runs in net order; netOrder gets their nodes.
   int placed = 0;
+  int nets = 0;
   for (int r = 0; r < runs;) {
     const char* net = nodes[sortItems[r].index].netName;
     int first = placed;
+    netStarts[nets++] = first;
     for (; r < runs && (placed == first || strcmp(nodes[sortItems[r].index].netName, net) == 0); r++)
       for (int k = 0; k < sortItems[r].span; k++) {
         int at = sortItems[r].index + k;
-        netOrder[placed++] = SortItem{KeyPacker().text(nodes[at].reference).text(nodes[at].pin).key, at, 1};
+        netOrder[placed++] = SortItem{0, at, 1};
       }
-    sortItemsByKey(netOrder + first, placed - first, nodes, lessNodeInNet);
+    sortItemsByKey(netOrder + first, placed - first, nodes, packInNet);
   }
   for (int i = 0; i < count; i++) nodeReferenceFlags[i] = readerOrderFlags[netOrder[i].index];
+  for (int k = 0; k < nets; k++) nodeReferenceFlags[netStarts[k]] |= NODE_STARTS_NET;
   applyOrder(nodes, netOrder, count);
 }
 
@@ -199,7 +193,7 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
   if (readerResult == 0) {
     // No part list: one part per distinct node reference, in byte order.
     for (int i = 0; i < count; i++)
-      sortItems[n++] = SortItem{KeyPacker().text(nodes[i].reference).key, i, 1};
+      sortItems[n++] = SortItem{0, i, 1};
   } else {
     // A part list that misses references its nets use: add those parts, so
     // that the netlist never names a component that does not exist.
@@ -215,10 +209,10 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
       if (nodes[i].reference[0] == '\0') continue;
       int part = findInReferenceSet(nodes[i].reference);
       if (part >= 0) readerOrderFlags[i] = partFlags[part];
-      else sortItems[n++] = SortItem{KeyPacker().text(nodes[i].reference).key, i, 1};
+      else sortItems[n++] = SortItem{0, i, 1};
     }
   }
-  sortItemsByKey(sortItems, n, nodes, lessNodeReference);
+  sortItemsByKey(sortItems, n, nodes, packReference);
   deriveParts(sortItems, n, nodes, parts, &parts_);
 
   if (count > 0) sortNodesIntoNets(nodes, count);
@@ -226,45 +220,22 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
 }
 
 void sortPartsByReference(PartRecord* parts, int count) {
-  sortByKey(
-      parts, count, [](const PartRecord& p) { return KeyPacker().text(p.reference).key; },
-      [](const PartRecord& a, const PartRecord& b) { return strcmp(a.reference, b.reference) < 0; });
+  sortByKey(parts, count, [](const PartRecord& p, KeyPacker& key) { key.text(p.reference); });
 }
 
 void sortPartsByCategoryAndNumber(PartRecord* parts, int count) {
-  sortByKey(
-      parts, count,
-      [](const PartRecord& p) { return KeyPacker().text(p.category).number(p.refNumber).key; },
-      [](const PartRecord& a, const PartRecord& b) {
-        int c = strcmp(a.category, b.category);
-        if (c != 0) return c < 0;
-        return a.refNumber < b.refNumber;
-      });
+  sortByKey(parts, count,
+            [](const PartRecord& p, KeyPacker& key) { key.text(p.category).number(p.refNumber); });
 }
 
 void sortPartsByCategoryAndPcb(PartRecord* parts, int count) {
-  sortByKey(
-      parts, count,
-      [](const PartRecord& p) { return KeyPacker().text(p.category).text(p.pcbAttribute).key; },
-      [](const PartRecord& a, const PartRecord& b) {
-        int c = strcmp(a.category, b.category);
-        if (c != 0) return c < 0;
-        return strcmp(a.pcbAttribute, b.pcbAttribute) < 0;
-      });
+  sortByKey(parts, count,
+            [](const PartRecord& p, KeyPacker& key) { key.text(p.category).text(p.pcbAttribute); });
 }
 
+// Values are never NaN: parseScaledValue reads digits only.
 void sortPartsForReport(PartRecord* parts, int count) {
-  sortByKey(
-      parts, count,
-      [](const PartRecord& p) {
-        return KeyPacker().text(p.category).number(p.numericValue).text(p.value).number(p.refNumber).key;
-      },
-      [](const PartRecord& a, const PartRecord& b) {
-        int c = strcmp(a.category, b.category);
-        if (c != 0) return c < 0;
-        if (a.numericValue != b.numericValue) return a.numericValue < b.numericValue;
-        c = strcmp(a.value, b.value);
-        if (c != 0) return c < 0;
-        return a.refNumber < b.refNumber;
-      });
+  sortByKey(parts, count, [](const PartRecord& p, KeyPacker& key) {
+    key.text(p.category).number(p.numericValue).text(p.value).number(p.refNumber);
+  });
 }

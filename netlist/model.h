@@ -53,11 +53,11 @@ extern NodeRecord nodeTable[MAX_NODES + 1];
 extern int partCount;
 extern int nodeCount;
 
-// What normalisation found out about each node's reference, in the final
-// node order: NODE_HAS_PART when a part carries it, with the byte classes
-// of the reference (netlist/text_class.h), so the writer neither looks the
-// reference up again nor scans it.
-enum : uint8_t { NODE_HAS_PART = 0x80 };
+// What normalisation found out about each node, in the final node order:
+// NODE_HAS_PART when a part carries its reference, with the byte classes of
+// the reference (netlist/text_class.h), so the writer neither looks the
+// reference up again nor scans it; NODE_STARTS_NET on a net's first node.
+enum : uint8_t { NODE_HAS_PART = 0x80, NODE_STARTS_NET = 0x40 };
 extern uint8_t nodeReferenceFlags[MAX_NODES + 1];
 
 // Shared scratch area: compacted input of the readers that read their whole

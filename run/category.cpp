@@ -114,10 +114,6 @@ void addEntry(const char* item, size_t len, const char* pcbAttribute, const char
                 pcbAttribute, strlen(pcbAttribute));
 }
 
-bool lessIndexEntry(const IndexEntry& a, const IndexEntry& b) {
-  return compareIndexKey(a.category, a.pcbAttribute, b.category, b.pcbAttribute) < 0;
-}
-
 }  // namespace
 
 void bindCategoryIndex() {
@@ -246,10 +242,8 @@ void loadCategoryIndex(ByteSource* in, const char* versionSelect) {
 }
 
 void sortCategoryIndex() {
-  sortByKey(
-      categoryIndex, indexCount,
-      [](const IndexEntry& e) { return KeyPacker().text(e.category).text(e.pcbAttribute).key; },
-      lessIndexEntry);
+  sortByKey(categoryIndex, indexCount,
+            [](const IndexEntry& e, KeyPacker& key) { key.text(e.category).text(e.pcbAttribute); });
 }
 
 int writeDuplicateIndexLines(TextOut* report) {

@@ -57,10 +57,6 @@ void writeProblemLine(TextOut* report, const char* head, const char* reference,
 bool isLiteralFootprint(const char* pcbAttribute) { return strchr(pcbAttribute, ':') != nullptr; }
 bool isTooLong(const char* pcbAttribute) { return strlen(pcbAttribute) == CAP_PCB_ATTRIBUTE; }
 
-bool lessRowKey(const PreviousRow& a, const PreviousRow& b) {
-  return compareIndexKey(a.category, a.pcbAttribute, b.category, b.pcbAttribute) < 0;
-}
-
 void setStatus(PartRecord& part, const char* word, int* counter) {
   copyText(part.status, CAP_STATUS, word);
   (*counter)++;
@@ -251,10 +247,9 @@ double parseScaledValue(const char* value, const char* category) {
 }
 
 void resolvePreviousFootprints(TextOut* report) {
-  sortByKey(
-      previousTable, previousCount,
-      [](const PreviousRow& row) { return KeyPacker().text(row.category).text(row.pcbAttribute).key; },
-      lessRowKey);
+  sortByKey(previousTable, previousCount, [](const PreviousRow& row, KeyPacker& key) {
+    key.text(row.category).text(row.pcbAttribute);
+  });
   IndexWalk walk;
   startIndexWalk(&walk);
   for (int i = 0; i < previousCount; i++) {
