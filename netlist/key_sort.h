@@ -23,9 +23,10 @@ struct SortItem {
   int32_t span;  // records from index on that the item stands for (1 for one record)
 };
 
-// Items for every sort of the run (sorts never nest), and their scratch.
-extern SortItem sortItems[MAX_NODES + 1];
-extern SortItem sortItemScratch[MAX_NODES + 1];
+// Items for every sort of the run (sorts never nest), and their scratch
+// (in netlist/table_memory.h's TableMemory).
+extern SortItem (&sortItems)[MAX_NODES + 1];
+extern SortItem (&sortItemScratch)[MAX_NODES + 1];
 
 // Builds the key at one window of a record's compared fields: the fields
 // laid end to end, of which the bytes [8 * level, 8 * level + 8) are packed.

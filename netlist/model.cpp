@@ -7,46 +7,23 @@
 #include "netlist/net_checks.h"
 #include "netlist/reference_set.h"
 #include "netlist/key_sort.h"
+#include "netlist/table_memory.h"
 #include "netlist/text_class.h"
 #include "netlist/text.h"
 
-PartRecord partTable[MAX_PARTS + 1];
-NodeRecord nodeTable[MAX_NODES + 1];
 int partCount;
 int nodeCount;
-uint8_t nodeReferenceFlags[MAX_NODES + 1];
 char textBuffer[TEXT_BUFFER_SIZE];
 const char emptyText[1] = {'\0'};
 
 namespace {
 
-struct PartTexts {
-  char status[CAP_STATUS + 1];
-  char forcedMark[CAP_FORCED_MARK + 1];
-  char category[CAP_CATEGORY + 1];
-  char reference[CAP_REFERENCE + 1];
-  char value[CAP_VALUE + 1];
-  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
-};
-
-struct NodeTexts {
-  char reference[CAP_REFERENCE + 1];
-  char pin[CAP_PIN + 1];
-  char netName[CAP_NET_NAME + 1];
-};
-
-PartTexts partTexts[MAX_PARTS + 1];
-NodeTexts nodeTexts[MAX_NODES + 1];
-
 void packReference(const NodeRecord& node, KeyPacker& key) { key.text(node.reference); }
 void packNet(const NodeRecord& node, KeyPacker& key) { key.text(node.netName); }
 void packInNet(const NodeRecord& node, KeyPacker& key) { key.text(node.reference).text(node.pin); }
 
-// Node flags in reader order, before the nodes are put in net order.
-uint8_t readerOrderFlags[MAX_NODES + 1];
-// Nodes in net order: their reader positions; where each net begins.
-SortItem netOrder[MAX_NODES + 1];
-int netStarts[MAX_NODES + 1];
+uint8_t (&readerOrderFlags)[MAX_NODES + 1] = tableMemory.readerOrderFlags;
+SortItem (&netOrder)[MAX_NODES + 1] = tableMemory.netOrder;
 
 // Pin clean-up: an optional "P$" and leading zeros before a plain number go;
 // a pin made only of zeros keeps one '0'.
@@ -104,21 +81,22 @@ void deriveParts(const SortItem* items, int n, const NodeRecord* nodes, PartReco
 void bindNetlistTables() {
   for (int i = 0; i <= MAX_PARTS; i++) {
     PartRecord& p = partTable[i];
-    PartTexts& t = partTexts[i];
+    char* t = recordTexts(PART_TEXTS, i);
     p.refNumber = 0;
     p.numericValue = 0;
     p.footprint = emptyText;
-    p.status = t.status;
-    p.forcedMark = t.forcedMark;
-    p.category = t.category;
-    p.reference = t.reference;
-    p.value = t.value;
-    p.pcbAttribute = t.pcbAttribute;
+    p.status = takeField(&t, CAP_STATUS);
+    p.forcedMark = takeField(&t, CAP_FORCED_MARK);
+    p.category = takeField(&t, CAP_CATEGORY);
+    p.reference = takeField(&t, CAP_REFERENCE);
+    p.value = takeField(&t, CAP_VALUE);
+    p.pcbAttribute = takeField(&t, CAP_PCB_ATTRIBUTE);
   }
   for (int i = 0; i <= MAX_NODES; i++) {
-    nodeTable[i].reference = nodeTexts[i].reference;
-    nodeTable[i].pin = nodeTexts[i].pin;
-    nodeTable[i].netName = nodeTexts[i].netName;
+    char* t = recordTexts(NODE_TEXTS, i);
+    nodeTable[i].reference = takeField(&t, CAP_REFERENCE);
+    nodeTable[i].pin = takeField(&t, CAP_PIN);
+    nodeTable[i].netName = takeField(&t, CAP_NET_NAME);
   }
   partCount = 0;
   nodeCount = 0;
@@ -158,20 +136,18 @@ void sortNodesIntoNets(NodeRecord* nodes, int count) {
 
   // sortItems now lists the runs in net order; netOrder gets their nodes.
   int placed = 0;
-  int nets = 0;
   for (int r = 0; r < runs;) {
     const char* net = nodes[sortItems[r].index].netName;
     int first = placed;
-    netStarts[nets++] = first;
     for (; r < runs && (placed == first || strcmp(nodes[sortItems[r].index].netName, net) == 0); r++)
       for (int k = 0; k < sortItems[r].span; k++) {
         int at = sortItems[r].index + k;
         netOrder[placed++] = SortItem{0, at, 1};
       }
     sortItemsByKey(netOrder + first, placed - first, nodes, packInNet);
+    for (int k = first; k < placed; k++) nodeReferenceFlags[k] = readerOrderFlags[netOrder[k].index];
+    nodeReferenceFlags[first] |= NODE_STARTS_NET;
   }
-  for (int i = 0; i < count; i++) nodeReferenceFlags[i] = readerOrderFlags[netOrder[i].index];
-  for (int k = 0; k < nets; k++) nodeReferenceFlags[netStarts[k]] |= NODE_STARTS_NET;
   applyOrder(nodes, netOrder, count);
 }
 

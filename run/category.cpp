@@ -12,21 +12,17 @@
 #include <cstring>
 
 #include "netlist/losses.h"
+#include "netlist/table_memory.h"
 #include "netlist/key_sort.h"
 #include "netlist/text.h"
 #include "run/own_lines.h"
 
 IndexEntry categoryIndex[MAX_INDEX + 1];
+static_assert(MAX_INDEX <= MAX_PARTS, "entries have the texts of as many records as parts");
 int indexCount;
 
 namespace {
 
-struct EntryTexts {
-  char category[CAP_CATEGORY + 1];
-  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
-};
-
-EntryTexts entryTexts[MAX_INDEX + 1];
 char textPool[TEXT_POOL_SIZE];
 size_t poolUsed;
 
@@ -104,7 +100,11 @@ bool versionMatches(const char* p, const char* versionSelect) {
 // Adds one entry for a category item; counts it while the index has room,
 // otherwise it lands in the spare and is dropped.
 void addEntry(const char* item, size_t len, const char* pcbAttribute, const char* code) {
-  IndexEntry& entry = categoryIndex[indexCount < MAX_INDEX ? indexCount : MAX_INDEX];
+  int index = indexCount < MAX_INDEX ? indexCount : MAX_INDEX;
+  IndexEntry& entry = categoryIndex[index];
+  char* t = recordTexts(ENTRY_TEXTS, index);
+  entry.category = takeField(&t, CAP_CATEGORY);
+  entry.pcbAttribute = takeField(&t, CAP_PCB_ATTRIBUTE);
   copyBytes(entry.category, CAP_CATEGORY, item, len);
   trimTrailingSpaces(entry.category);
   copyText(entry.pcbAttribute, CAP_PCB_ATTRIBUTE, pcbAttribute);
@@ -116,14 +116,7 @@ void addEntry(const char* item, size_t len, const char* pcbAttribute, const char
 
 }  // namespace
 
-void bindCategoryIndex() {
-  for (int i = 0; i <= MAX_INDEX; i++) {
-    categoryIndex[i].category = entryTexts[i].category;
-    categoryIndex[i].pcbAttribute = entryTexts[i].pcbAttribute;
-    categoryIndex[i].footprintCode = emptyText;
-  }
-  indexCount = 0;
-}
+void bindCategoryIndex() { indexCount = 0; }
 
 void clearTextPool() { poolUsed = 0; }
 

@@ -39,7 +39,8 @@ PartRecord& addTestPart(const char* reference, const char* value, const char* pc
 
 PreviousRow& addRow(const char* reference, const char* value, const char* pcb, const char* mark,
                     const char* code, const char* category = "") {
-  PreviousRow& row = previousTable[previousCount++];
+  PreviousRow& row = nextPreviousRow();
+  previousCount++;
   strcpy(row.reference, reference);
   strcpy(row.value, value);
   strcpy(row.pcbAttribute, pcb);
