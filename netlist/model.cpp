@@ -79,24 +79,31 @@ void deriveParts(const SortItem* items, int n, const NodeRecord* nodes, PartReco
 }  // namespace
 
 void bindNetlistTables() {
-  for (int i = 0; i <= MAX_PARTS; i++) {
-    PartRecord& p = partTable[i];
-    char* t = recordTexts(PART_TEXTS, i);
-    p.refNumber = 0;
-    p.numericValue = 0;
-    p.footprint = emptyText;
-    p.status = takeField(&t, CAP_STATUS);
-    p.forcedMark = takeField(&t, CAP_FORCED_MARK);
-    p.category = takeField(&t, CAP_CATEGORY);
-    p.reference = takeField(&t, CAP_REFERENCE);
-    p.value = takeField(&t, CAP_VALUE);
-    p.pcbAttribute = takeField(&t, CAP_PCB_ATTRIBUTE);
+  // Chunk by chunk, so that no address needs a division.
+  for (int chunk = 0; chunk * PARTS_PER_CHUNK <= MAX_PARTS; chunk++) {
+    char* t = recordTexts(PART_TEXTS, chunk * PARTS_PER_CHUNK);
+    int end = (chunk + 1) * PARTS_PER_CHUNK;
+    for (int i = chunk * PARTS_PER_CHUNK; i < end && i <= MAX_PARTS; i++) {
+      PartRecord& p = partTable[i];
+      p.refNumber = 0;
+      p.numericValue = 0;
+      p.footprint = emptyText;
+      p.status = takeField(&t, CAP_STATUS);
+      p.forcedMark = takeField(&t, CAP_FORCED_MARK);
+      p.category = takeField(&t, CAP_CATEGORY);
+      p.reference = takeField(&t, CAP_REFERENCE);
+      p.value = takeField(&t, CAP_VALUE);
+      p.pcbAttribute = takeField(&t, CAP_PCB_ATTRIBUTE);
+    }
   }
-  for (int i = 0; i <= MAX_NODES; i++) {
-    char* t = recordTexts(NODE_TEXTS, i);
-    nodeTable[i].reference = takeField(&t, CAP_REFERENCE);
-    nodeTable[i].pin = takeField(&t, CAP_PIN);
-    nodeTable[i].netName = takeField(&t, CAP_NET_NAME);
+  for (int chunk = 0; chunk * NODES_PER_CHUNK <= MAX_NODES; chunk++) {
+    char* t = recordTexts(NODE_TEXTS, chunk * NODES_PER_CHUNK);
+    int end = (chunk + 1) * NODES_PER_CHUNK;
+    for (int i = chunk * NODES_PER_CHUNK; i < end && i <= MAX_NODES; i++) {
+      nodeTable[i].reference = takeField(&t, CAP_REFERENCE);
+      nodeTable[i].pin = takeField(&t, CAP_PIN);
+      nodeTable[i].netName = takeField(&t, CAP_NET_NAME);
+    }
   }
   partCount = 0;
   nodeCount = 0;
