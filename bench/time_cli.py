@@ -62,8 +62,8 @@ def write_small_board(work):
         f.write("*END*     OF ASCII OUTPUT FILE\r\n")
     with open(os.path.join(work, "parts.csv"), "w", newline="") as f:
         f.write("Category,PCB attribute,Footprint code,Note,Maker,Version\r\n")
-        for r, p in zip(refs, packages):
-            f.write("%s,%s,Library_%s:%s,,,\r\n" % (r[0], p, r[0], p))
+        for r, p in sorted(set((r[0], p) for r, p in zip(refs, packages))):
+            f.write("%s,%s,Library_%s:%s,,,\r\n" % (r, p, r, p))
     with open(os.path.join(work, "board.pads_f00.csv"), "w", newline="") as f:
         f.write("Input=board.pads\r\nOutput=board.net\r\n")
         f.write("Status,Category,Value,Reference number,PCB attribute,Forced mark,Footprint code\r\n")

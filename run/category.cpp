@@ -18,7 +18,8 @@
 #include "run/own_lines.h"
 
 IndexEntry categoryIndex[MAX_INDEX + 1];
-static_assert(MAX_INDEX <= MAX_PARTS, "entries have the texts of as many records as parts");
+static_assert(static_cast<int>(MAX_INDEX) <= static_cast<int>(MAX_PARTS),
+              "entries have text storage for as many records as parts");
 int indexCount;
 
 namespace {

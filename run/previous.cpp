@@ -26,7 +26,8 @@
 #include "run/reconcile.h"
 
 PreviousRow previousTable[MAX_PREVIOUS + 1];
-static_assert(MAX_PREVIOUS <= MAX_PARTS, "rows have the texts of as many records as parts");
+static_assert(static_cast<int>(MAX_PREVIOUS) <= static_cast<int>(MAX_PARTS),
+              "rows have text storage for as many records as parts");
 int previousCount;
 
 namespace {
