@@ -96,7 +96,7 @@ def time_board(cli, work, name, fmt, runs):
 
 
 def main():
-    cli, data = os.path.abspath(sys.argv[1]), sys.argv[2]
+    cli, data = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     print("CPU time = user + system of the child, median of %d runs (%d for the 1%% board)"
           % (RUNS, SMALL_RUNS))
     print("%-9s %9s %8s %8s %8s %6s %8s" %
