@@ -33,7 +33,15 @@ enum : int {
 };
 static_assert(TEXT_CHUNKS * PARTS_PER_CHUNK >= MAX_PARTS + 1, "every part, row and entry has texts");
 
-struct alignas(2 * 1024 * 1024) TableMemory {
+// A huge page's alignment where the object format allows it (ELF); PE
+// objects align to at most 8 KB, and Windows asks for no huge pages.
+#ifdef _WIN32
+enum : int { TABLE_MEMORY_ALIGNMENT = 4096 };
+#else
+enum : int { TABLE_MEMORY_ALIGNMENT = 2 * 1024 * 1024 };
+#endif
+
+struct alignas(TABLE_MEMORY_ALIGNMENT) TableMemory {
   NodeRecord nodes[MAX_NODES + 1];
   PartRecord parts[MAX_PARTS + 1];
   SortItem sortItems[MAX_NODES + 1];
