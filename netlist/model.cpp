@@ -75,7 +75,6 @@ void deriveParts(const SortItem* items, int n, const NodeRecord* nodes, PartReco
   }
 }
 
-
 }  // namespace
 
 void bindNetlistTables() {
