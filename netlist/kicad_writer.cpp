@@ -19,6 +19,7 @@
 #include "netlist/losses.h"
 #include "netlist/reference_set.h"
 #include "netlist/stamp_set.h"
+#include "netlist/text_class.h"
 #include "netlist/utf8_form.h"
 
 namespace {
@@ -34,35 +35,23 @@ const char* escapeOf(char c) {
   }
 }
 
-void putQuoted(TextOut* out, const char* text) {
+// A text of `len` bytes in double quotes, escaped when its classes say so.
+void putQuoted(TextOut* out, const char* text, size_t len, uint8_t classes) {
   putBytes(out, "\"", 1);
-  const char* start = text;
-  for (const char* p = text; *p != '\0'; p++) {
-    const char* escape = escapeOf(*p);
-    if (escape == nullptr) continue;
-    putBytes(out, start, static_cast<size_t>(p - start));
-    putBytes(out, escape, 2);
-    start = p + 1;
+  if ((classes & TEXT_NEEDS_ESCAPE) == 0) {
+    putBytes(out, text, len);
+  } else {
+    const char* start = text;
+    for (const char* p = text; *p != '\0'; p++) {
+      const char* escape = escapeOf(*p);
+      if (escape == nullptr) continue;
+      putBytes(out, start, static_cast<size_t>(p - start));
+      putBytes(out, escape, 2);
+      start = p + 1;
+    }
+    putBytes(out, start, strlen(start));
   }
-  putBytes(out, start, strlen(start));
   putBytes(out, "\"", 1);
-}
-
-void putToken(TextOut* out, const char* text) {
-  size_t len = 0;
-  bool quote = text[0] == '\0' || text[0] == '"' || text[0] == '#';
-  for (; text[len] != '\0'; len++) {
-    char c = text[len];
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(' || c == ')') quote = true;
-  }
-  if (quote) putQuoted(out, text);
-  else putBytes(out, text, len);
-}
-
-bool hasNonAscii(const char* text) {
-  for (const char* p = text; *p != '\0'; p++)
-    if (static_cast<unsigned char>(*p) >= 0x80) return true;
-  return false;
 }
 
 // A text that is not strict UTF-8, decoded as code page 932, in quotes.
@@ -79,17 +68,26 @@ void putQuotedCp932(TextOut* out, const unsigned char* text, size_t len) {
 }
 
 // A text in the form the target reads: the model's bytes for KiCad(v5),
-// UTF-8 for KiCad 6 and later.
-void putKicadText(TextOut* out, const char* text, bool utf8, bool alwaysQuote) {
-  if (!utf8 || !hasNonAscii(text)) {
-    if (alwaysQuote) putQuoted(out, text);
-    else putToken(out, text);
+// UTF-8 for KiCad 6 and later.  `classes` and `len` describe the text
+// (classifyText), so its bytes are looked at once at most.
+void putClassifiedText(TextOut* out, const char* text, size_t len, uint8_t classes, bool utf8,
+                       bool alwaysQuote) {
+  if (!utf8 || (classes & TEXT_NON_ASCII) == 0) {
+    bool quote = alwaysQuote || len == 0 || text[0] == '"' || text[0] == '#' ||
+                 (classes & TEXT_BREAKS_TOKEN) != 0;
+    if (quote) putQuoted(out, text, len, classes);
+    else putBytes(out, text, len);
     return;
   }
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
-  size_t len = strlen(text);
-  if (isStrictUtf8(bytes, len)) putQuoted(out, text);
+  if (isStrictUtf8(bytes, len)) putQuoted(out, text, len, classes);
   else putQuotedCp932(out, bytes, len);
+}
+
+void putKicadText(TextOut* out, const char* text, bool utf8, bool alwaysQuote) {
+  size_t len;
+  uint8_t classes = classifyText(text, &len);
+  putClassifiedText(out, text, len, classes, utf8, alwaysQuote);
 }
 
 // The tstamp of a reference: FNV-1a of the reference's UTF-8 form, unique
@@ -117,7 +115,8 @@ void putStamp(TextOut* out, uint32_t stamp) {
 }  // namespace
 
 int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
-                      const NodeRecord* nodes, int nodes_, int projectKind) {
+                      const NodeRecord* nodes, int nodes_, int projectKind,
+                      const uint8_t* referenceFlags) {
   const bool utf8 = projectKind == PROJECT_KIND_KICAD6;
   if (utf8) clearStampSet();
   putLiteral(out, "(export (version D)\r\n  (components");
@@ -142,18 +141,30 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
   }
   putLiteral(out, ")\r\n  (nets");
 
-  fillReferenceSet(partRecords, parts);
+  if (referenceFlags == nullptr) fillReferenceSet(partRecords, parts);
 
   int code = 1;
   const char* openNet = nullptr;
+  bool netOfNodeOpen = false;  // the net of the node at hand is open
   for (int i = 0; i < nodes_; i++) {
     const NodeRecord& node = nodes[i];
-    if (node.reference[0] == '\0' || !referenceSetHas(node.reference)) {
+    uint8_t flags;
+    size_t referenceLen;
+    if (referenceFlags != nullptr) {
+      flags = referenceFlags[i];
+      referenceLen = (flags & NODE_HAS_PART) != 0 ? strlen(node.reference) : 0;
+      if ((flags & NODE_STARTS_NET) != 0) netOfNodeOpen = false;
+    } else {
+      flags = classifyText(node.reference, &referenceLen);
+      if (referenceLen > 0 && referenceSetHas(node.reference)) flags |= NODE_HAS_PART;
+      netOfNodeOpen = openNet != nullptr && strcmp(openNet, node.netName) == 0;
+    }
+    if ((flags & NODE_HAS_PART) == 0) {
       noteLoss(LOSS_PIN_WITHOUT_PART, node.reference, strlen(node.reference), '.', node.pin,
                strlen(node.pin));
       continue;
     }
-    if (openNet == nullptr || strcmp(openNet, node.netName) != 0) {
+    if (!netOfNodeOpen) {
       if (openNet != nullptr) putLiteral(out, ")");
       putLiteral(out, "\r\n    (net (code ");
       putDecimal(out, code++);
@@ -161,9 +172,11 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
       putKicadText(out, node.netName, utf8, true);
       putLiteral(out, ")");
       openNet = node.netName;
+      netOfNodeOpen = true;
     }
     putLiteral(out, "\r\n      (node (ref ");
-    putKicadText(out, node.reference, utf8, false);
+    putClassifiedText(out, node.reference, referenceLen,
+                      static_cast<uint8_t>(flags & ~(NODE_HAS_PART | NODE_STARTS_NET)), utf8, false);
     putLiteral(out, ") (pin ");
     putKicadText(out, node.pin, utf8, false);
     putLiteral(out, "))");

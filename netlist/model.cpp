@@ -6,11 +6,11 @@
 #include "netlist/losses.h"
 #include "netlist/net_checks.h"
 #include "netlist/reference_set.h"
-#include "netlist/stable_sort.h"
+#include "netlist/key_sort.h"
+#include "netlist/table_memory.h"
+#include "netlist/text_class.h"
 #include "netlist/text.h"
 
-PartRecord partTable[MAX_PARTS + 1];
-NodeRecord nodeTable[MAX_NODES + 1];
 int partCount;
 int nodeCount;
 char textBuffer[TEXT_BUFFER_SIZE];
@@ -18,38 +18,12 @@ const char emptyText[1] = {'\0'};
 
 namespace {
 
-struct PartTexts {
-  char status[CAP_STATUS + 1];
-  char forcedMark[CAP_FORCED_MARK + 1];
-  char category[CAP_CATEGORY + 1];
-  char reference[CAP_REFERENCE + 1];
-  char value[CAP_VALUE + 1];
-  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
-};
+void packReference(const NodeRecord& node, KeyPacker& key) { key.text(node.reference); }
+void packNet(const NodeRecord& node, KeyPacker& key) { key.text(node.netName); }
+void packInNet(const NodeRecord& node, KeyPacker& key) { key.text(node.reference).text(node.pin); }
 
-struct NodeTexts {
-  char reference[CAP_REFERENCE + 1];
-  char pin[CAP_PIN + 1];
-  char netName[CAP_NET_NAME + 1];
-};
-
-PartTexts partTexts[MAX_PARTS + 1];
-NodeTexts nodeTexts[MAX_NODES + 1];
-PartRecord partScratch[MAX_PARTS + 1];
-NodeRecord nodeScratch[MAX_NODES + 1];
-NodeRecord missingNodes[MAX_NODES + 1];
-
-bool lessNodeReference(const NodeRecord& a, const NodeRecord& b) {
-  return strcmp(a.reference, b.reference) < 0;
-}
-
-bool lessNodeNet(const NodeRecord& a, const NodeRecord& b) {
-  int c = strcmp(a.netName, b.netName);
-  if (c != 0) return c < 0;
-  c = strcmp(a.reference, b.reference);
-  if (c != 0) return c < 0;
-  return strcmp(a.pin, b.pin) < 0;
-}
+uint8_t (&readerOrderFlags)[MAX_NODES + 1] = tableMemory.readerOrderFlags;
+SortItem (&netOrder)[MAX_NODES + 1] = tableMemory.netOrder;
 
 // Pin clean-up: an optional "P$" and leading zeros before a plain number go;
 // a pin made only of zeros keeps one '0'.
@@ -79,26 +53,56 @@ void appendDerivedPart(PartRecord* parts, int* count, const char* reference) {
   (*count)++;
 }
 
+// Gives a part to each distinct reference of the nodes that `items` index
+// (sorted by reference), in byte order, while the table has room, and flags
+// each of those nodes with whether its reference now has a part.
+void deriveParts(const SortItem* items, int n, const NodeRecord* nodes, PartRecord* parts,
+                 int* count) {
+  const char* previous = emptyText;
+  uint8_t flags = 0;
+  for (int i = 0; i < n; i++) {
+    const char* reference = nodes[items[i].index].reference;
+    if (strcmp(reference, previous) != 0) {
+      previous = reference;
+      flags = 0;
+      if (*count < MAX_PARTS) {
+        appendDerivedPart(parts, count, reference);
+        size_t len;
+        flags = NODE_HAS_PART | classifyText(reference, &len);
+      }
+    }
+    readerOrderFlags[items[i].index] = flags;
+  }
+}
+
 }  // namespace
 
 void bindNetlistTables() {
-  for (int i = 0; i <= MAX_PARTS; i++) {
-    PartRecord& p = partTable[i];
-    PartTexts& t = partTexts[i];
-    p.refNumber = 0;
-    p.numericValue = 0;
-    p.footprint = emptyText;
-    p.status = t.status;
-    p.forcedMark = t.forcedMark;
-    p.category = t.category;
-    p.reference = t.reference;
-    p.value = t.value;
-    p.pcbAttribute = t.pcbAttribute;
+  // Chunk by chunk, so that no address needs a division.
+  for (int chunk = 0; chunk * PARTS_PER_CHUNK <= MAX_PARTS; chunk++) {
+    char* t = recordTexts(PART_TEXTS, chunk * PARTS_PER_CHUNK);
+    int end = (chunk + 1) * PARTS_PER_CHUNK;
+    for (int i = chunk * PARTS_PER_CHUNK; i < end && i <= MAX_PARTS; i++) {
+      PartRecord& p = partTable[i];
+      p.refNumber = 0;
+      p.numericValue = 0;
+      p.footprint = emptyText;
+      p.status = takeField(&t, CAP_STATUS);
+      p.forcedMark = takeField(&t, CAP_FORCED_MARK);
+      p.category = takeField(&t, CAP_CATEGORY);
+      p.reference = takeField(&t, CAP_REFERENCE);
+      p.value = takeField(&t, CAP_VALUE);
+      p.pcbAttribute = takeField(&t, CAP_PCB_ATTRIBUTE);
+    }
   }
-  for (int i = 0; i <= MAX_NODES; i++) {
-    nodeTable[i].reference = nodeTexts[i].reference;
-    nodeTable[i].pin = nodeTexts[i].pin;
-    nodeTable[i].netName = nodeTexts[i].netName;
+  for (int chunk = 0; chunk * NODES_PER_CHUNK <= MAX_NODES; chunk++) {
+    char* t = recordTexts(NODE_TEXTS, chunk * NODES_PER_CHUNK);
+    int end = (chunk + 1) * NODES_PER_CHUNK;
+    for (int i = chunk * NODES_PER_CHUNK; i < end && i <= MAX_NODES; i++) {
+      nodeTable[i].reference = takeField(&t, CAP_REFERENCE);
+      nodeTable[i].pin = takeField(&t, CAP_PIN);
+      nodeTable[i].netName = takeField(&t, CAP_NET_NAME);
+    }
   }
   partCount = 0;
   nodeCount = 0;
@@ -119,6 +123,42 @@ bool addPart(PartRecord* parts, int* count, const char* reference, const char* v
   return true;
 }
 
+namespace {
+
+// Puts the nodes in net order (net name, reference, pin), stable.  Nodes
+// arrive mostly grouped by net, so the runs of equal net names are sorted
+// first, and then the nodes of each net among themselves; runs of one name
+// that lie apart are joined in reader order, so any input gives the order
+// of one stable sort of all nodes.  Carries the flags along.
+void sortNodesIntoNets(NodeRecord* nodes, int count) {
+  int runs = 0;
+  for (int i = 0; i < count; runs++) {
+    int end = i + 1;
+    while (end < count && strcmp(nodes[end].netName, nodes[i].netName) == 0) end++;
+    sortItems[runs] = SortItem{0, i, end - i};
+    i = end;
+  }
+  sortItemsByKey(sortItems, runs, nodes, packNet);
+
+  // sortItems now lists the runs in net order; netOrder gets their nodes.
+  int placed = 0;
+  for (int r = 0; r < runs;) {
+    const char* net = nodes[sortItems[r].index].netName;
+    int first = placed;
+    for (; r < runs && (placed == first || strcmp(nodes[sortItems[r].index].netName, net) == 0); r++)
+      for (int k = 0; k < sortItems[r].span; k++) {
+        int at = sortItems[r].index + k;
+        netOrder[placed++] = SortItem{0, at, 1};
+      }
+    sortItemsByKey(netOrder + first, placed - first, nodes, packInNet);
+    for (int k = first; k < placed; k++) nodeReferenceFlags[k] = readerOrderFlags[netOrder[k].index];
+    nodeReferenceFlags[first] |= NODE_STARTS_NET;
+  }
+  applyOrder(nodes, netOrder, count);
+}
+
+}  // namespace
+
 int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord* parts) {
   if (readerResult < 0) return readerResult;
 
@@ -131,65 +171,53 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
   if (readerResult > 0) checkDuplicateReferences(parts, readerResult);
 
   int parts_ = readerResult;
+  int n = 0;
   if (readerResult == 0) {
     // No part list: one part per distinct node reference, in byte order.
-    if (count > 0) stableSort(nodes, count, nodeScratch, lessNodeReference);
-    const char* previous = emptyText;
-    for (int i = 0; i < count && parts_ < MAX_PARTS; i++) {
-      if (strcmp(nodes[i].reference, previous) == 0) continue;
-      appendDerivedPart(parts, &parts_, nodes[i].reference);
-      previous = nodes[i].reference;
-    }
+    for (int i = 0; i < count; i++)
+      sortItems[n++] = SortItem{0, i, 1};
   } else {
     // A part list that misses references its nets use: add those parts, so
     // that the netlist never names a component that does not exist.
-    fillReferenceSet(parts, readerResult);
-    int missing = 0;
-    for (int i = 0; i < count; i++)
-      if (nodes[i].reference[0] != '\0' && !referenceSetHas(nodes[i].reference))
-        missingNodes[missing++] = nodes[i];
-    if (missing > 0) stableSort(missingNodes, missing, nodeScratch, lessNodeReference);
-    const char* previous = emptyText;
-    for (int i = 0; i < missing && parts_ < MAX_PARTS; i++) {
-      if (strcmp(missingNodes[i].reference, previous) == 0) continue;
-      appendDerivedPart(parts, &parts_, missingNodes[i].reference);
-      previous = missingNodes[i].reference;
+    static uint8_t partFlags[MAX_PARTS + 1];
+    startReferenceSet(readerResult);
+    for (int i = 0; i < readerResult; i++) {
+      size_t len;
+      partFlags[i] = NODE_HAS_PART | classifyText(parts[i].reference, &len);
+      addToReferenceSet(parts[i].reference, i);
+    }
+    for (int i = 0; i < count; i++) {
+      readerOrderFlags[i] = 0;
+      if (nodes[i].reference[0] == '\0') continue;
+      int part = findInReferenceSet(nodes[i].reference);
+      if (part >= 0) readerOrderFlags[i] = partFlags[part];
+      else sortItems[n++] = SortItem{0, i, 1};
     }
   }
+  sortItemsByKey(sortItems, n, nodes, packReference);
+  deriveParts(sortItems, n, nodes, parts, &parts_);
 
-  if (count > 0) stableSort(nodes, count, nodeScratch, lessNodeNet);
+  if (count > 0) sortNodesIntoNets(nodes, count);
   return parts_;
 }
 
 void sortPartsByReference(PartRecord* parts, int count) {
-  stableSort(parts, count, partScratch, [](const PartRecord& a, const PartRecord& b) {
-    return strcmp(a.reference, b.reference) < 0;
-  });
+  sortByKey(parts, count, [](const PartRecord& p, KeyPacker& key) { key.text(p.reference); });
 }
 
 void sortPartsByCategoryAndNumber(PartRecord* parts, int count) {
-  stableSort(parts, count, partScratch, [](const PartRecord& a, const PartRecord& b) {
-    int c = strcmp(a.category, b.category);
-    if (c != 0) return c < 0;
-    return a.refNumber < b.refNumber;
-  });
+  sortByKey(parts, count,
+            [](const PartRecord& p, KeyPacker& key) { key.text(p.category).number(p.refNumber); });
 }
 
 void sortPartsByCategoryAndPcb(PartRecord* parts, int count) {
-  stableSort(parts, count, partScratch, [](const PartRecord& a, const PartRecord& b) {
-    int c = strcmp(a.category, b.category);
-    if (c != 0) return c < 0;
-    return strcmp(a.pcbAttribute, b.pcbAttribute) < 0;
-  });
+  sortByKey(parts, count,
+            [](const PartRecord& p, KeyPacker& key) { key.text(p.category).text(p.pcbAttribute); });
 }
 
+// Values are never NaN: parseScaledValue reads digits only.
 void sortPartsForReport(PartRecord* parts, int count) {
-  stableSort(parts, count, partScratch, [](const PartRecord& a, const PartRecord& b) {
-    int c = strcmp(a.category, b.category);
-    if (c != 0) return c < 0;
-    if (a.numericValue != b.numericValue) return a.numericValue < b.numericValue;
-    c = strcmp(a.value, b.value);
-    if (c != 0) return c < 0;
-    return a.refNumber < b.refNumber;
+  sortByKey(parts, count, [](const PartRecord& p, KeyPacker& key) {
+    key.text(p.category).number(p.numericValue).text(p.value).number(p.refNumber);
   });
 }

@@ -4,7 +4,8 @@
 // Both tables are fixed global arrays with one spare record past their
 // capacity: once a table is full a reader parses into the spare and drops
 // it, so it stays in step with its input.  Records point at their own text
-// storage, bound at the start of every run, so sorting moves only records.
+// storage (netlist/table_memory.h), bound at the start of every run, so
+// sorting moves only records.
 #pragma once
 
 #include <cstdint>
@@ -48,10 +49,18 @@ struct NodeRecord {
   char* netName;
 };
 
-extern PartRecord partTable[MAX_PARTS + 1];
-extern NodeRecord nodeTable[MAX_NODES + 1];
+// Both live in netlist/table_memory.h's TableMemory.
+extern PartRecord (&partTable)[MAX_PARTS + 1];
+extern NodeRecord (&nodeTable)[MAX_NODES + 1];
 extern int partCount;
 extern int nodeCount;
+
+// What normalisation found out about each node, in the final node order:
+// NODE_HAS_PART when a part carries its reference, with the byte classes of
+// the reference (netlist/text_class.h), so the writer neither looks the
+// reference up again nor scans it; NODE_STARTS_NET on a net's first node.
+enum : uint8_t { NODE_HAS_PART = 0x80, NODE_STARTS_NET = 0x40 };
+extern uint8_t (&nodeReferenceFlags)[MAX_NODES + 1];
 
 // Shared scratch area: compacted input of the readers that read their whole
 // input first, and the line buffer of the run's own files.
@@ -70,7 +79,7 @@ bool addPart(PartRecord* parts, int* count, const char* reference, const char* v
              const char* pcbAttribute);
 
 // Cleans pins and references, derives missing parts from the nodes, sorts
-// the nodes into net order.  Returns the reader's result when negative,
+// the nodes into net order and sets nodeReferenceFlags.  Returns the reader's result when negative,
 // else the final part count.
 int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord* parts);
 

@@ -1,4 +1,4 @@
-// Hash set of part references.
+// Hash set of reference texts.
 #include "netlist/reference_set.h"
 
 #include <cstdint>
@@ -6,10 +6,16 @@
 
 namespace {
 
-enum : uint32_t { SLOTS = 16384 };  // a power of two above twice MAX_PARTS
-static_assert(SLOTS > 2 * MAX_PARTS, "the set must stay at most half full");
+enum : uint32_t { MAX_SLOTS = 16384, MIN_SLOTS = 64 };  // a power of two above twice MAX_PARTS
+static_assert(MAX_SLOTS > 2 * MAX_PARTS, "the set must stay at most half full");
 
-const char* slots[SLOTS];
+struct Slot {
+  const char* text;
+  int number;
+};
+
+Slot slots[MAX_SLOTS];
+uint32_t mask = MIN_SLOTS - 1;
 
 uint32_t hashText(const char* text) {
   uint32_t h = 2166136261u;  // FNV-1a over the bytes
@@ -20,21 +26,35 @@ uint32_t hashText(const char* text) {
 
 }  // namespace
 
-void fillReferenceSet(const PartRecord* parts, int count) {
-  memset(slots, 0, sizeof slots);
-  for (int i = 0; i < count; i++) {
-    const char* reference = parts[i].reference;
-    uint32_t at = hashText(reference) & (SLOTS - 1);
-    while (slots[at] != nullptr && strcmp(slots[at], reference) != 0) at = (at + 1) & (SLOTS - 1);
-    slots[at] = reference;
-  }
+void startReferenceSet(int capacity) {
+  uint32_t size = MIN_SLOTS;
+  while (size < MAX_SLOTS && size <= 2u * static_cast<uint32_t>(capacity)) size *= 2;
+  mask = size - 1;
+  memset(slots, 0, size * sizeof slots[0]);
 }
 
-bool referenceSetHas(const char* reference) {
-  uint32_t at = hashText(reference) & (SLOTS - 1);
-  while (slots[at] != nullptr) {
-    if (strcmp(slots[at], reference) == 0) return true;
-    at = (at + 1) & (SLOTS - 1);
+void addToReferenceSet(const char* text, int number) {
+  uint32_t at = hashText(text) & mask;
+  while (slots[at].text != nullptr) {
+    if (strcmp(slots[at].text, text) == 0) return;
+    at = (at + 1) & mask;
   }
-  return false;
+  slots[at].text = text;
+  slots[at].number = number;
 }
+
+int findInReferenceSet(const char* text) {
+  uint32_t at = hashText(text) & mask;
+  while (slots[at].text != nullptr) {
+    if (strcmp(slots[at].text, text) == 0) return slots[at].number;
+    at = (at + 1) & mask;
+  }
+  return -1;
+}
+
+void fillReferenceSet(const PartRecord* parts, int count) {
+  startReferenceSet(count);
+  for (int i = 0; i < count; i++) addToReferenceSet(parts[i].reference, i);
+}
+
+bool referenceSetHas(const char* reference) { return findInReferenceSet(reference) >= 0; }

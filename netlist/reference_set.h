@@ -1,12 +1,23 @@
-// A set of part references for membership tests: an open-addressing hash
-// table of pointers to the parts' own reference texts, sized for every part
-// the model can hold.  Filled once per use, it answers "does a part carry
-// this reference?" in about one comparison.
+// A set of reference texts with a number each (a part's or a report row's
+// position): an open-addressing hash table of pointers to the records' own
+// texts.  Each fill sizes the table to what it will hold, so a small board
+// touches and clears only a small table.
 #pragma once
 
 #include "netlist/model.h"
 
-// Empties the set and adds the references of parts[0..count).
+// Empties the set and makes room for `capacity` texts (at most MAX_PARTS).
+void startReferenceSet(int capacity);
+
+// Adds a text with its number; a text already in the set keeps its first
+// number.  The text must stay in place while the set is used.
+void addToReferenceSet(const char* text, int number);
+
+// The number the text was added with, or -1.
+int findInReferenceSet(const char* text);
+
+// Empties the set and adds the references of parts[0..count), numbered by
+// position.
 void fillReferenceSet(const PartRecord* parts, int count);
 
 // Whether a part added by the last fill carries exactly this reference.

@@ -12,22 +12,18 @@
 #include <cstring>
 
 #include "netlist/losses.h"
-#include "netlist/stable_sort.h"
+#include "netlist/table_memory.h"
+#include "netlist/key_sort.h"
 #include "netlist/text.h"
 #include "run/own_lines.h"
 
 IndexEntry categoryIndex[MAX_INDEX + 1];
+static_assert(static_cast<int>(MAX_INDEX) <= static_cast<int>(MAX_PARTS),
+              "entries have text storage for as many records as parts");
 int indexCount;
 
 namespace {
 
-struct EntryTexts {
-  char category[CAP_CATEGORY + 1];
-  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
-};
-
-EntryTexts entryTexts[MAX_INDEX + 1];
-IndexEntry indexScratch[MAX_INDEX + 1];
 char textPool[TEXT_POOL_SIZE];
 size_t poolUsed;
 
@@ -105,7 +101,11 @@ bool versionMatches(const char* p, const char* versionSelect) {
 // Adds one entry for a category item; counts it while the index has room,
 // otherwise it lands in the spare and is dropped.
 void addEntry(const char* item, size_t len, const char* pcbAttribute, const char* code) {
-  IndexEntry& entry = categoryIndex[indexCount < MAX_INDEX ? indexCount : MAX_INDEX];
+  int index = indexCount < MAX_INDEX ? indexCount : MAX_INDEX;
+  IndexEntry& entry = categoryIndex[index];
+  char* t = recordTexts(ENTRY_TEXTS, index);
+  entry.category = takeField(&t, CAP_CATEGORY);
+  entry.pcbAttribute = takeField(&t, CAP_PCB_ATTRIBUTE);
   copyBytes(entry.category, CAP_CATEGORY, item, len);
   trimTrailingSpaces(entry.category);
   copyText(entry.pcbAttribute, CAP_PCB_ATTRIBUTE, pcbAttribute);
@@ -115,20 +115,9 @@ void addEntry(const char* item, size_t len, const char* pcbAttribute, const char
                 pcbAttribute, strlen(pcbAttribute));
 }
 
-bool lessIndexEntry(const IndexEntry& a, const IndexEntry& b) {
-  return compareIndexKey(a.category, a.pcbAttribute, b.category, b.pcbAttribute) < 0;
-}
-
 }  // namespace
 
-void bindCategoryIndex() {
-  for (int i = 0; i <= MAX_INDEX; i++) {
-    categoryIndex[i].category = entryTexts[i].category;
-    categoryIndex[i].pcbAttribute = entryTexts[i].pcbAttribute;
-    categoryIndex[i].footprintCode = emptyText;
-  }
-  indexCount = 0;
-}
+void bindCategoryIndex() { indexCount = 0; }
 
 void clearTextPool() { poolUsed = 0; }
 
@@ -246,7 +235,10 @@ void loadCategoryIndex(ByteSource* in, const char* versionSelect) {
   sortCategoryIndex();
 }
 
-void sortCategoryIndex() { stableSort(categoryIndex, indexCount, indexScratch, lessIndexEntry); }
+void sortCategoryIndex() {
+  sortByKey(categoryIndex, indexCount,
+            [](const IndexEntry& e, KeyPacker& key) { key.text(e.category).text(e.pcbAttribute); });
+}
 
 int writeDuplicateIndexLines(TextOut* report) {
   int duplicates = 0;

@@ -24,8 +24,8 @@ struct IndexEntry {
 extern IndexEntry categoryIndex[MAX_INDEX + 1];
 extern int indexCount;
 
-// Binds every index entry (spare included) to its text storage and empties
-// the index.
+// Empties the index.  An entry is bound to its text storage when it is
+// filled, so a run touches only the entries it reads.
 void bindCategoryIndex();
 
 // Empties the text pool.

@@ -161,6 +161,9 @@ unsigned long processNumber() { return static_cast<unsigned long>(getpid()); }
 
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
 // The linker's marks around the zero-initialised data, where the tables live.
+// The 2 MB-aligned table memory may start a segment of its own, leaving an
+// unmapped gap in this range: madvise then answers ENOMEM but has advised
+// every mapped part of it.
 extern "C" char __bss_start[];
 extern "C" char _end[];
 

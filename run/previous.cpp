@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "netlist/losses.h"
+#include "netlist/table_memory.h"
 #include "netlist/text.h"
 #include "options/options.h"
 #include "run/category.h"
@@ -25,19 +26,12 @@
 #include "run/reconcile.h"
 
 PreviousRow previousTable[MAX_PREVIOUS + 1];
+static_assert(static_cast<int>(MAX_PREVIOUS) <= static_cast<int>(MAX_PARTS),
+              "rows have text storage for as many records as parts");
 int previousCount;
 
 namespace {
 
-struct RowTexts {
-  char value[CAP_VALUE + 1];
-  char category[CAP_CATEGORY + 1];
-  char reference[CAP_REFERENCE + 1];
-  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
-  char forcedMark[CAP_FORCED_MARK + 1];
-};
-
-RowTexts rowTexts[MAX_PREVIOUS + 1];
 ByteSource headerSource;
 
 // Report numbers seen in the directory listing, by their value 0..99.
@@ -178,19 +172,25 @@ bool forEachLine(char* piece, Visit visit) {
 
 }  // namespace
 
-void bindPreviousTable() {
-  for (int i = 0; i <= MAX_PREVIOUS; i++) {
-    PreviousRow& row = previousTable[i];
-    RowTexts& t = rowTexts[i];
-    row.value = t.value;
-    row.category = t.category;
-    row.reference = t.reference;
-    row.pcbAttribute = t.pcbAttribute;
-    row.forcedMark = t.forcedMark;
-    row.footprintCode = emptyText;
-    row.currentFootprint = emptyText;
-  }
-  previousCount = 0;
+void bindPreviousTable() { previousCount = 0; }
+
+PreviousRow& nextPreviousRow() {
+  int index = previousCount < MAX_PREVIOUS ? previousCount : MAX_PREVIOUS;
+  PreviousRow& row = previousTable[index];
+  char* t = recordTexts(ROW_TEXTS, index);
+  row.value = takeField(&t, CAP_VALUE);
+  row.category = takeField(&t, CAP_CATEGORY);
+  row.reference = takeField(&t, CAP_REFERENCE);
+  row.pcbAttribute = takeField(&t, CAP_PCB_ATTRIBUTE);
+  row.forcedMark = takeField(&t, CAP_FORCED_MARK);
+  row.value[0] = '\0';
+  row.category[0] = '\0';
+  row.reference[0] = '\0';
+  row.pcbAttribute[0] = '\0';
+  row.forcedMark[0] = '\0';
+  row.footprintCode = emptyText;
+  row.currentFootprint = emptyText;
+  return row;
 }
 
 void nextReportNumber(const char pair[2], char next[2]) {
@@ -261,14 +261,7 @@ void readPreviousRow(char* line) {
   line[len] = '\0';
 
   bool counted = previousCount < MAX_PREVIOUS;
-  PreviousRow& row = previousTable[counted ? previousCount : MAX_PREVIOUS];
-  row.value[0] = '\0';
-  row.category[0] = '\0';
-  row.reference[0] = '\0';
-  row.pcbAttribute[0] = '\0';
-  row.forcedMark[0] = '\0';
-  row.footprintCode = emptyText;
-  row.currentFootprint = emptyText;
+  PreviousRow& row = nextPreviousRow();
 
   static ReportCells cells;
   if (splitReportRow(line, &cells)) {

@@ -30,9 +30,14 @@ struct PreviousRow {
 extern PreviousRow previousTable[MAX_PREVIOUS + 1];
 extern int previousCount;
 
-// Binds every previous row (spare included) to its text storage and sets
-// previousCount to 0.
+// Empties the previous table (previousCount = 0).  A row is bound to its
+// text storage when it is filled, so a run touches only the rows it reads.
 void bindPreviousTable();
+
+// The row to fill next (the spare once the table is full), bound to its
+// text storage, with empty texts and footprints.  It counts once the
+// caller raises previousCount.
+PreviousRow& nextPreviousRow();
 
 struct ReportNames {
   char number[3];                          // two characters

@@ -5,14 +5,16 @@
 // of its key), and then compared with its row of the previous report: the
 // user's forced marks, footprint codes and "#$#" values carry over from
 // there, and the comparison gives the part its status word.  Footprint
-// resolution and the merge are single walks over two sequences sorted the
-// same way, never a search per part.
+// resolution is a single walk over the index and the parts (or rows) sorted
+// the same way, never a search per part; the merge finds each part's row
+// by hashing its reference.
 #include "run/reconcile.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "netlist/stable_sort.h"
+#include "netlist/key_sort.h"
+#include "netlist/reference_set.h"
 #include "netlist/text.h"
 #include "options/options.h"
 #include "run/category.h"
@@ -25,8 +27,6 @@ int noMountCount;
 namespace {
 
 enum : int { NUMBER_TEXT_MAX = 1023 };
-
-PreviousRow rowScratch[MAX_PREVIOUS + 1];
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -56,14 +56,6 @@ void writeProblemLine(TextOut* report, const char* head, const char* reference,
 // exactly the field's capacity may have been cut and gives no footprint.
 bool isLiteralFootprint(const char* pcbAttribute) { return strchr(pcbAttribute, ':') != nullptr; }
 bool isTooLong(const char* pcbAttribute) { return strlen(pcbAttribute) == CAP_PCB_ATTRIBUTE; }
-
-bool lessRowKey(const PreviousRow& a, const PreviousRow& b) {
-  return compareIndexKey(a.category, a.pcbAttribute, b.category, b.pcbAttribute) < 0;
-}
-
-bool lessRowReference(const PreviousRow& a, const PreviousRow& b) {
-  return compareText(a.reference, b.reference) < 0;
-}
 
 void setStatus(PartRecord& part, const char* word, int* counter) {
   copyText(part.status, CAP_STATUS, word);
@@ -255,7 +247,9 @@ double parseScaledValue(const char* value, const char* category) {
 }
 
 void resolvePreviousFootprints(TextOut* report) {
-  stableSort(previousTable, previousCount, rowScratch, lessRowKey);
+  sortByKey(previousTable, previousCount, [](const PreviousRow& row, KeyPacker& key) {
+    key.text(row.category).text(row.pcbAttribute);
+  });
   IndexWalk walk;
   startIndexWalk(&walk);
   for (int i = 0; i < previousCount; i++) {
@@ -276,7 +270,6 @@ void resolvePreviousFootprints(TextOut* report) {
       row.currentFootprint = code != nullptr ? code : emptyText;
     }
   }
-  stableSort(previousTable, previousCount, rowScratch, lessRowReference);
 }
 
 void prepareParts(TextOut* report, PartRecord* parts, int count) {
@@ -326,12 +319,12 @@ void resolvePartFootprints(TextOut* report, PartRecord* parts, int count) {
 
 void mergeWithPrevious(PartRecord* parts, int count) {
   sortPartsByReference(parts, count);
-  int r = 0;
+  // Of several rows with one reference, the first in table order answers.
+  startReferenceSet(previousCount);
+  for (int r = 0; r < previousCount; r++) addToReferenceSet(previousTable[r].reference, r);
   for (int i = 0; i < count; i++) {
-    PartRecord& part = parts[i];
-    while (r < previousCount && compareText(previousTable[r].reference, part.reference) < 0) r++;
-    bool found = r < previousCount && textEquals(previousTable[r].reference, part.reference);
-    mergePart(part, found ? &previousTable[r] : nullptr);
+    int r = findInReferenceSet(parts[i].reference);
+    mergePart(parts[i], r >= 0 ? &previousTable[r] : nullptr);
   }
 }
 

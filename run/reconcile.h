@@ -63,9 +63,9 @@ int32_t readRefNumber(const char* text);
 // CAP_CATEGORY of them.  Returns how many were copied.
 int deriveCategory(const char* reference, char* category);
 
-// Resolves the current footprint of every previous row, writing a
-// "(too long) previous" line for each too-long literal, then sorts the rows
-// by reference.
+// Sorts the previous rows by (category, PCB attribute) and resolves the
+// current footprint of every row, writing a "(too long) previous" line for
+// each too-long literal.
 void resolvePreviousFootprints(TextOut* report);
 
 // Prepares every part in table order: category, number, no-mount mark,
@@ -77,8 +77,9 @@ void prepareParts(TextOut* report, PartRecord* parts, int count);
 // a literal PCB attribute, or the index entry of its key.
 void resolvePartFootprints(TextOut* report, PartRecord* parts, int count);
 
-// Sorts the parts by reference and merges them with the previous rows
-// (already sorted by reference), giving each its status.
+// Sorts the parts by reference and merges them with the previous rows,
+// giving each its status.  Of several rows with one reference the first in
+// table order counts.
 void mergeWithPrevious(PartRecord* parts, int count);
 
 // Prepares every part, resolves its footprint and merges it with the

@@ -316,7 +316,7 @@ bool runSteps() {
   int written = -1;
   if (projectKind == PROJECT_KIND_KICAD5 || projectKind == PROJECT_KIND_KICAD6)
     written = writeKicadNetlist(&f.netlistOut, partCount, partTable, nodeTable, nodeCount,
-                                projectKind);
+                                projectKind, nodeReferenceFlags);
   if (written != 0) {
     appendLossWarnings();
     appendResult("FAILD! wrong netlist\n");

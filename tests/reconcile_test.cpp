@@ -39,7 +39,8 @@ PartRecord& addTestPart(const char* reference, const char* value, const char* pc
 
 PreviousRow& addRow(const char* reference, const char* value, const char* pcb, const char* mark,
                     const char* code, const char* category = "") {
-  PreviousRow& row = previousTable[previousCount++];
+  PreviousRow& row = nextPreviousRow();
+  previousCount++;
   strcpy(row.reference, reference);
   strcpy(row.value, value);
   strcpy(row.pcbAttribute, pcb);
@@ -257,8 +258,9 @@ TEST(FootprintResolution, PreviousRows) {
   resolvePreviousFootprints(report.out);
   EXPECT_EQ(report.finish(), "\"(too long) previous REF=A1; PCB=" + longLiteral + ";\"\r\n");
   EXPECT_EQ(statusCounters.tooLong, 1);
-  const char* order[] = {"A1", "B1", "C1", "R1", "R9"};
-  const char* current[] = {"", "", ":Lib:C", "", "Lib:R"};  // a literal is kept whole
+  // The rows stay in key order (category, PCB attribute).
+  const char* order[] = {"A1", "B1", "C1", "R9", "R1"};
+  const char* current[] = {"", "", ":Lib:C", "Lib:R", ""};  // a literal is kept whole
   for (int i = 0; i < 5; i++) {
     EXPECT_STREQ(previousTable[i].reference, order[i]);
     EXPECT_STREQ(previousTable[i].currentFootprint, current[i]);
@@ -348,7 +350,7 @@ TEST(StatusMerge, ValuesAndTheWalk) {
   addRow("R5", "1k", "P", "", "L:F");  // a second row with that reference
   addRow("R9", "1k", "P", "", "L:F");
   ReportCapture report;
-  resolvePreviousFootprints(report.out);  // sorts the rows by reference
+  resolvePreviousFootprints(report.out);  // sorts the rows by key
   mergeWithPrevious(partTable, partCount);
   EXPECT_STREQ(findPart("R1")->value, "10k");
   EXPECT_STREQ(findPart("R2")->value, "#$#10k/1W");

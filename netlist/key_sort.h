@@ -1,0 +1,126 @@
+// Stable sorts of record tables on precomputed keys.
+//
+// A record's compared fields are laid end to end as bytes (each text with
+// its terminator, each number in a fixed-width form whose byte order is its
+// numeric order), so comparing those bytes gives the order of comparing the
+// fields one after another with strcmp on unsigned bytes.  The bytes are
+// packed eight at a time big-endian into integer keys; a sort compares
+// only integers, and moves 16-byte key items, then places every record
+// once, instead of moving whole records at each merge step.  Equal records
+// keep their order, exactly as a stable sort of the records keeps it.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "netlist/model.h"
+#include "netlist/stable_sort.h"
+
+// A record's key and its position in the table.
+struct SortItem {
+  uint64_t key;
+  int32_t index;
+  int32_t span;  // records from index on that the item stands for (1 for one record)
+};
+
+// Items for every sort of the run (sorts never nest), and their scratch
+// (in netlist/table_memory.h's TableMemory).
+extern SortItem (&sortItems)[MAX_NODES + 1];
+extern SortItem (&sortItemScratch)[MAX_NODES + 1];
+
+// Builds the key at one window of a record's compared fields: the fields
+// laid end to end, of which the bytes [8 * level, 8 * level + 8) are packed.
+struct KeyPacker {
+  uint64_t key = 0;
+  int skip = 0;  // bytes still to pass before the window
+  int room = 8;  // bytes of the window still free
+
+  explicit KeyPacker(int level = 0) : skip(8 * level) {}
+
+  void putByte(unsigned char byte) {
+    if (skip > 0) {
+      skip--;
+      return;
+    }
+    if (room > 0) key |= static_cast<uint64_t>(byte) << (8 * --room);
+  }
+  // A text and its terminator, which sorts before every byte.
+  KeyPacker& text(const char* text) {
+    for (const char* p = text; room > 0; p++) {
+      putByte(static_cast<unsigned char>(*p));
+      if (*p == '\0') break;
+    }
+    return *this;
+  }
+  // A signed 32-bit number as four bytes in numeric order.
+  KeyPacker& number(int32_t value) {
+    uint32_t bits = static_cast<uint32_t>(value) ^ 0x80000000u;
+    for (int shift = 24; shift >= 0 && room > 0; shift -= 8) putByte(static_cast<unsigned char>(bits >> shift));
+    return *this;
+  }
+  // A double (never NaN) as eight bytes in numeric order; -0 equals 0.
+  KeyPacker& number(double value) {
+    double x = value + 0.0;
+    uint64_t bits;
+    memcpy(&bits, &x, sizeof bits);
+    bits = (bits >> 63) != 0 ? ~bits : bits | (1ull << 63);
+    for (int shift = 56; shift >= 0 && room > 0; shift -= 8) putByte(static_cast<unsigned char>(bits >> shift));
+    return *this;
+  }
+};
+
+// Sorts items[0..count) by the fields that `pack(record, packer)` lays out
+// for the records they index, one 8-byte window at a time: a run of items
+// whose windows are equal and full is sorted again on the next window.
+// Texts end in their terminator and numbers have a fixed width, so no
+// field sequence is the start of another, and equal keys in a window that
+// was not filled mean equal records, which keep their order.
+template <typename Record, typename Pack>
+void sortItemsByKey(SortItem* items, int count, const Record* records, Pack pack, int level = 0) {
+  for (int i = 0; i < count; i++) {
+    KeyPacker packer(level);
+    pack(records[items[i].index], packer);
+    items[i].key = packer.key;
+  }
+  stableSort(items, count, sortItemScratch,
+             [](const SortItem& a, const SortItem& b) { return a.key < b.key; });
+  for (int start = 0; start < count;) {
+    int end = start + 1;
+    while (end < count && items[end].key == items[start].key) end++;
+    if (end - start > 1) {
+      KeyPacker packer(level);
+      pack(records[items[start].index], packer);
+      if (packer.room == 0) sortItemsByKey(items + start, end - start, records, pack, level + 1);
+    }
+    start = end;
+  }
+}
+
+// Puts records[order[i].index] at position i for every i, in place, moving
+// each record once.  The order's indexes are used up.
+template <typename Record>
+void applyOrder(Record* records, SortItem* order, int count) {
+  for (int i = 0; i < count; i++) {
+    if (order[i].index == i) continue;
+    Record held = records[i];
+    int at = i;
+    for (;;) {
+      int from = order[at].index;
+      order[at].index = at;
+      if (from == i) {
+        records[at] = held;
+        break;
+      }
+      records[at] = records[from];
+      at = from;
+    }
+  }
+}
+
+// Stable sort of records[0..count) by the fields `pack` lays out.
+template <typename Record, typename Pack>
+void sortByKey(Record* records, int count, Pack pack) {
+  for (int i = 0; i < count; i++) sortItems[i] = SortItem{0, i, 1};
+  sortItemsByKey(sortItems, count, records, pack);
+  applyOrder(records, sortItems, count);
+}
