@@ -11,12 +11,12 @@
 
 #include "netlist/model.h"
 #include "options/options.h"
-#include "readers/reader_io.h"
+#include "readers/formats.h"
 #include "run/run.h"
 
 namespace {
 
-using Reader = int (*)(ByteSource*, PartRecord*, NodeRecord*, int*);
+using Reader = ReadFunction;
 
 std::string dataDir() {
   const char* dir = getenv("KORV_BENCH_DATA");
@@ -42,13 +42,12 @@ void readerBenchmark(benchmark::State& state, Reader reader, const char* file, i
     state.SkipWithError("no data: run korv-bench-generate first");
     return;
   }
-  settingValues[VAL_FORMAT_OPTION_VALUE] = option;
   bindNetlistTables();
   int result = 0;
   for (auto _ : state) {
     openMemorySource(&source, bytes.data(), bytes.size());
     int nodes = 0;
-    result = reader(&source, partTable, nodeTable, &nodes);
+    result = reader(&source, partTable, nodeTable, &nodes, option);
     benchmark::DoNotOptimize(result);
   }
   state.counters["parts"] = result;

@@ -12,6 +12,7 @@
 
 #include "netlist/losses.h"
 #include "netlist/text.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
 
 namespace {
@@ -235,7 +236,8 @@ int parseCompacted(Cadvance* c) {
 
 }  // namespace
 
-int readCadvanceNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
+int readCadvanceNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+                        int /*formatOption*/) {
   Cadvance c;
   c.t = textBuffer;
   c.end = compactInput(in);

@@ -15,7 +15,7 @@
 
 #include "netlist/losses.h"
 #include "netlist/text.h"
-#include "options/options.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
 
 namespace {
@@ -227,13 +227,14 @@ int handlePins(CcfReader* r, const char* line, int i, int len) {
 
 }  // namespace
 
-int readCcfNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
+int readCcfNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+                   int formatOption) {
   CcfReader r;
   r.parts = parts;
   r.nodes = nodes;
   r.partsStored = 0;
   r.nodesStored = 0;
-  r.option = settingValues[VAL_FORMAT_OPTION_VALUE];
+  r.option = formatOption;
   r.state = OUTSIDE;
   r.value[0] = '\0';
   r.pcbAttribute[0] = '\0';

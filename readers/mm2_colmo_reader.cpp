@@ -14,6 +14,7 @@
 
 #include "netlist/losses.h"
 #include "netlist/text.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
 
 namespace {
@@ -203,7 +204,8 @@ int parseCompacted(Mm2* m) {
 
 }  // namespace
 
-int readMm2ColmoNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
+int readMm2ColmoNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+                        int /*formatOption*/) {
   Mm2 m;
   m.t = textBuffer;
   m.end = compactInput(in);

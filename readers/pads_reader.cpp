@@ -9,6 +9,7 @@
 
 #include "netlist/losses.h"
 #include "netlist/text.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
 
 namespace {
@@ -129,7 +130,8 @@ int handleSignal(PadsReader* r, const char* line, int i, int len) {
 
 }  // namespace
 
-int readPadsNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
+int readPadsNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+                    int /*formatOption*/) {
   PadsReader r;
   r.parts = parts;
   r.nodes = nodes;

@@ -14,6 +14,7 @@
 #include "netlist/losses.h"
 #include "netlist/stable_sort.h"
 #include "netlist/text.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
 
 namespace {
@@ -196,7 +197,8 @@ void readPinLine(ProtelReader* r) {
 
 }  // namespace
 
-int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
+int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+                      int /*formatOption*/) {
   ProtelReader r;
   r.in = in;
   r.parts = parts;

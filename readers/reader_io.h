@@ -81,11 +81,3 @@ inline int finishRead(int partsStored, int nodesStored, int* nodeCountOut) {
   *nodeCountOut = nodesStored;
   return partsStored;
 }
-
-// Reader entry points, selected by the run through the input format.
-int readCadvanceNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
-int readMm2ColmoNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
-int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
-int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
-int readCcfNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
-int readPadsNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);

@@ -16,6 +16,7 @@
 
 #include "netlist/losses.h"
 #include "netlist/text.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
 
 namespace {
@@ -342,7 +343,8 @@ bool parseNode(Parser* r) {
 
 }  // namespace
 
-int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
+int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+                       int /*formatOption*/) {
   int packed = packTelesisInput(in);
   if (packed == 0) return -9;
 
