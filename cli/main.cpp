@@ -90,20 +90,25 @@ bool parseFormat(const char* text, int32_t* value) {
 }
 
 // Picks the input format of the file at `path` from its first bytes and names
-// it on standard error.  Returns 0, or the usage error's exit status.
+// it on standard error.  Returns 0, or 2 (a usage error, said in one line).
 int detectInputFormat(const char* path) {
   static ByteSource source;
   FILE* file = openRegularFile(path);
-  if (file == nullptr) return usageError("--format auto: cannot read the input file ", path);
+  if (file == nullptr) {
+    fprintf(stderr, "korvandelith-cli: --format auto: cannot read the input file %s\n", path);
+    return 2;
+  }
   openByteSource(&source, file);
   Detection d = detectFormat(&source);
   fclose(file);
-  if (d.outcome == DETECT_NO_MATCH)
-    return usageError("--format auto: the input matches no known format: ", path);
+  if (d.outcome == DETECT_NO_MATCH) {
+    fprintf(stderr, "korvandelith-cli: --format auto: the input matches no known format: %s\n",
+            path);
+    return 2;
+  }
   if (d.outcome == DETECT_TIE) {
     fprintf(stderr, "korvandelith-cli: --format auto: the input matches %s and %s equally: %s\n",
             formatTable[d.inputFormat].name, formatTable[d.otherFormat].name, path);
-    printUsage(stderr);
     return 2;
   }
   settingValues[VAL_INPUT_FORMAT] = d.inputFormat;

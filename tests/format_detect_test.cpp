@@ -107,6 +107,7 @@ TEST(FormatDetect, CliPicksTheFormatAndNamesItOrRefusesWithExitTwo) {
     EXPECT_EQ(r.status, 2) << input;
     EXPECT_EQ(r.out, "") << input;
     EXPECT_EQ(r.err.rfind("korvandelith-cli: --format auto: ", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;  // one line
   }
 }
 
