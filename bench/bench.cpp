@@ -80,6 +80,8 @@ BENCHMARK_CAPTURE(readerBenchmark, pads, readPadsNetlist, "board.pads", 1)->Unit
 BENCHMARK_CAPTURE(readerBenchmark, cadvance, readCadvanceNetlist, "board.cadvance", 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(readerBenchmark, mm2colmo, readMm2ColmoNetlist, "board.mm2", 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(readerBenchmark, protel, readProtelNetlist, "board.protel", 1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readerBenchmark, protel_grouped, readProtelNetlist, "board.protel_grouped", 1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readerBenchmark, protel_alternating, readProtelNetlist, "board.protel_alternating", 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(readerBenchmark, telesis, readTelesisNetlist, "board.telesis", 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(readerBenchmark, ccf, readCcfNetlist, "board.ccf", 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(conversionBenchmark, pads, 6, "board.pads")->Unit(benchmark::kMillisecond);
