@@ -26,17 +26,15 @@ enum : int {
 
 enum ProtelState { OUTSIDE, KEYWORD_BLOCK, NET };
 
-struct ProtelReader {
+// The result codes of this reader (besides the part count).
+enum ProtelResult : int { PROTEL_NO_NODES = READ_NO_NODES };
+
+struct ProtelReader : NetlistRead {
   ByteSource* in;
-  PartRecord* parts;
-  NodeRecord* nodes;
-  int partsStored;
-  int nodesStored;
   ProtelState state;
   PartRecord* blockPart;  // the keyword block's part; null when it was dropped
   char line[PROTEL_LINE_MAX + 1];
   int len;
-  char netName[CAP_NET_NAME + 1];  // as read, double quotes still in it
 };
 
 // Reads the line a block step asks for; after the end of the input that is
@@ -76,7 +74,7 @@ void readComponentBlock(ProtelReader* r) {
     r->blockPart = nullptr;
     if (r->partsStored < MAX_PARTS) {
       r->blockPart = &r->parts[r->partsStored];
-      addPart(r->parts, &r->partsStored, r->line, "", "");
+      storePart(r, r->line, "", "");
     } else {
       noteLoss(LOSS_PARTS_OVER_CAPACITY, r->line, static_cast<size_t>(r->len));
     }
@@ -93,7 +91,7 @@ void readComponentBlock(ProtelReader* r) {
   takeField(r, pcbAttribute, CAP_PCB_ATTRIBUTE, LOSS_CUT_PCB_ATTRIBUTE);
   readBlockLine(r);
   takeValue(r, value);
-  addPart(r->parts, &r->partsStored, reference, value, pcbAttribute);
+  storePart(r, reference, value, pcbAttribute);
   while (readBlockLine(r) && r->line[0] != ']') {
   }
   if (r->line[0] != ']') noteMissingClose("]");
@@ -138,10 +136,7 @@ void readPinLine(ProtelReader* r) {
   int split = pinSplit(r, r->line, len);
   const char* pin = split < len ? r->line + split + 1 : r->line + len;
   size_t pinLen = split < len ? static_cast<size_t>(len - split - 1) : 0;
-  char netName[CAP_NET_NAME + 1];
-  copyText(netName, CAP_NET_NAME, r->netName);
-  removeQuotes(netName);
-  addNode(r->nodes, &r->nodesStored, r->line, static_cast<size_t>(split), pin, pinLen, netName);
+  storeNode(r, r->line, static_cast<size_t>(split), pin, pinLen);
 }
 
 }  // namespace
@@ -149,14 +144,10 @@ void readPinLine(ProtelReader* r) {
 int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
                       int /*formatOption*/) {
   ProtelReader r;
+  startRead(&r, parts, nodes);
   r.in = in;
-  r.parts = parts;
-  r.nodes = nodes;
-  r.partsStored = 0;
-  r.nodesStored = 0;
   r.state = OUTSIDE;
   r.blockPart = nullptr;
-  r.netName[0] = '\0';
   clearStoredReferences();
 
   while ((r.len = readLine(in, r.line, PROTEL_LINE_MAX, PROTEL_LINE_RULES)) >= 0) {
@@ -166,7 +157,9 @@ int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int*
           readComponentBlock(&r);
         } else if (r.line[0] == '(') {
           readBlockLine(&r);
+          // The name is cut to its capacity first, then loses its double quotes.
           copyCut(r.netName, CAP_NET_NAME, r.line, static_cast<size_t>(r.len), LOSS_CUT_NET_NAME);
+          removeQuotes(r.netName);
           r.state = NET;
         }
         break;
@@ -178,5 +171,5 @@ int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int*
     }
   }
   if (r.state != OUTSIDE) noteMissingClose(r.state == NET ? ")" : "]");
-  return finishRead(r.partsStored, r.nodesStored, nodeCountOut);
+  return finishRead(&r, nodeCountOut);
 }
