@@ -16,7 +16,7 @@
 
 namespace {
 
-using Reader = ReadFunction;
+
 
 std::string dataDir() {
   const char* dir = getenv("KORV_BENCH_DATA");
@@ -36,7 +36,7 @@ std::string slurp(const std::string& path) {
 
 ByteSource source;
 
-void readerBenchmark(benchmark::State& state, Reader reader, const char* file, int option) {
+void readerBenchmark(benchmark::State& state, ReadFunction reader, const char* file, int option) {
   std::string bytes = slurp(dataDir() + "/" + file);
   if (bytes.empty()) {
     state.SkipWithError("no data: run korv-bench-generate first");

@@ -238,10 +238,7 @@ int parseCompacted(CadvanceReader* c) {
 
 int readCadvanceNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
                         int /*formatOption*/) {
-  CadvanceReader c;
-  startRead(&c, parts, nodes);
-  c.t = textBuffer;
-  c.end = compactInput(in);
+  CadvanceReader c{startRead(parts, nodes), textBuffer, compactInput(in)};
   if (c.end == 0) return CADVANCE_NO_NODES;
   int r = parseCompacted(&c);
   if (r < 0) return r;

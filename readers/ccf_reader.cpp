@@ -138,6 +138,15 @@ int handleDefinition(CcfReader* r, const char* line, int i, int len) {
   return c;
 }
 
+// After an item of a list: skips the spaces; false when a ";" ends the entry
+// there, else steps over a separating comma.
+bool listGoesOn(const char* line, int* i, int len) {
+  *i = skipSpaces(line, *i, len);
+  if (*i < len && line[*i] == ';') return false;
+  if (*i < len && line[*i] == ',') (*i)++;
+  return true;
+}
+
 // Items of a list are separated by a comma (spaces around it allowed) or by
 // spaces alone; a ";" ends the entry, also right after a trailing comma.
 int handleReferences(CcfReader* r, const char* line, int i, int len) {
@@ -152,9 +161,7 @@ int handleReferences(CcfReader* r, const char* line, int i, int len) {
     copyCut(reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start),
             LOSS_CUT_REFERENCE);
     storePart(r, reference, r->value, r->pcbAttribute);
-    i = skipSpaces(line, i, len);
-    if (i < len && line[i] == ';') break;
-    if (i < len && line[i] == ',') i++;
+    if (!listGoesOn(line, &i, len)) break;
   }
   r->state = DEFINITION;
   return i + 1;
@@ -202,9 +209,7 @@ int handlePins(CcfReader* r, const char* line, int i, int len) {
       if (i < len) i++;
       storeNode(r, line + refStart, static_cast<size_t>(refEnd - refStart), pin, strlen(pin));
     }
-    i = skipSpaces(line, i, len);
-    if (i < len && line[i] == ';') break;
-    if (i < len && line[i] == ',') i++;
+    if (!listGoesOn(line, &i, len)) break;
   }
   r->state = NET_ENTRY;
   return i + 1;
@@ -230,12 +235,7 @@ int step(CcfReader* r, const char* line, int i, int len) {
 
 int readCcfNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
                    int formatOption) {
-  CcfReader r;
-  startRead(&r, parts, nodes);
-  r.option = formatOption;
-  r.state = OUTSIDE;
-  r.value[0] = '\0';
-  r.pcbAttribute[0] = '\0';
+  CcfReader r{startRead(parts, nodes), formatOption, OUTSIDE, "", ""};
   readLineSteps(in, &r, step);  // no step of this grammar fails
   if (r.state != OUTSIDE) noteMissingClose("}");
   return finishRead(&r, nodeCountOut);

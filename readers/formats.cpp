@@ -1,6 +1,7 @@
 // Lookups in the format table, and format detection: every format's sniff
 // function scores the first bytes of a file by the landmarks of its layout
-// that stand at the start of a line, and the single best score wins.
+// (the lines that open and close its sections and blocks), and the single
+// best score wins.
 #include "readers/formats.h"
 
 #include <cstring>
@@ -80,84 +81,103 @@ bool isOnly(const HeadLine& line, const char* word) {
   return true;
 }
 
-// Each landmark is one bit; `test` sets the bits a line shows.
-template <typename Test>
-unsigned landmarks(const char* head, size_t len, Test test) {
+// How a landmark line is recognised.
+enum LandmarkForm {
+  LINE_BEGINS,       // the line begins with the text
+  LINE_BEGINS_WORD,  // ... and the word ends there
+  LINE_IS,           // the line is the text and blanks
+};
+
+// A landmark of a format's layout.  A format scores only when at least one
+// of its opening landmarks stands in the prefix; a landmark with a `pair`
+// counts as opening only together with that landmark (a block's close).
+struct Landmark {
+  int format;
+  const char* text;
+  LandmarkForm form;
+  bool opening;
+  int pair;  // index of the landmark it needs, or -1
+};
+
+constexpr Landmark landmarks[] = {
+    {FORMAT_CADVANCE, "$NET_LIST", LINE_BEGINS_WORD, true, -1},
+    {FORMAT_CADVANCE, "comp", LINE_BEGINS_WORD, false, -1},
+    {FORMAT_CADVANCE, "nets", LINE_BEGINS_WORD, false, -1},
+    {FORMAT_MM2_COLMO, "$PTS", LINE_BEGINS_WORD, true, -1},
+    {FORMAT_MM2_COLMO, "$NET", LINE_BEGINS_WORD, true, -1},
+    {FORMAT_MM2_COLMO, "$END", LINE_BEGINS_WORD, false, -1},
+    {FORMAT_TELESIS, "$PACKAGES", LINE_BEGINS_WORD, true, -1},
+    {FORMAT_TELESIS, "$NETS", LINE_BEGINS_WORD, true, -1},
+    {FORMAT_TELESIS, "$END", LINE_BEGINS_WORD, false, -1},
+    {FORMAT_CCF, "$CCF", LINE_BEGINS_WORD, true, -1},
+    {FORMAT_CCF, "DEFINITION", LINE_BEGINS_WORD, false, -1},
+    {FORMAT_CCF, "NET", LINE_BEGINS_WORD, false, -1},
+    {FORMAT_PADS, "*PADS", LINE_BEGINS, true, -1},
+    {FORMAT_PADS, "!PADS", LINE_BEGINS, true, -1},
+    {FORMAT_PADS, "*PART*", LINE_BEGINS, true, -1},
+    {FORMAT_PADS, "*Part*", LINE_BEGINS, true, -1},
+    {FORMAT_PADS, "*NET*", LINE_BEGINS, false, -1},
+    {FORMAT_PADS, "*Net*", LINE_BEGINS, false, -1},
+    {FORMAT_PADS, "*SIGNAL*", LINE_BEGINS, true, -1},
+    {FORMAT_PADS, "*Signal*", LINE_BEGINS, true, -1},
+    {FORMAT_PADS, "*END*", LINE_BEGINS, false, -1},
+    {FORMAT_PADS, "*End*", LINE_BEGINS, false, -1},
+    // Protel blocks open and close on lines of their own.
+    {FORMAT_PROTEL, "[", LINE_IS, true, 23},
+    {FORMAT_PROTEL, "]", LINE_IS, false, -1},
+    {FORMAT_PROTEL, "(", LINE_IS, true, 25},
+    {FORMAT_PROTEL, ")", LINE_IS, false, -1},
+    {FORMAT_PROTEL, "DESIGNATOR", LINE_IS, false, -1},
+};
+enum : int { LANDMARK_COUNT = sizeof landmarks / sizeof landmarks[0] };
+static_assert(LANDMARK_COUNT <= 32, "the landmarks found are kept as bits");
+
+constexpr bool pairsInFormat() {
+  for (const Landmark& mark : landmarks)
+    if (mark.pair >= 0 && (mark.pair >= LANDMARK_COUNT || landmarks[mark.pair].format != mark.format))
+      return false;
+  return true;
+}
+static_assert(pairsInFormat(), "a landmark's pair belongs to its format");
+
+bool shows(const HeadLine& line, const Landmark& mark) {
+  switch (mark.form) {
+    case LINE_BEGINS: return begins(line, mark.text);
+    case LINE_BEGINS_WORD: return beginsWord(line, mark.text);
+    case LINE_IS: return isOnly(line, mark.text);
+  }
+  return false;
+}
+
+// The score of `format`: the number of its landmarks that stand at the start
+// of a line of the prefix, or 0 when none of its openings does.
+int landmarkScore(int format, const char* head, size_t len) {
   unsigned found = 0;
   size_t pos = 0;
   HeadLine line;
-  while (nextHeadLine(head, len, &pos, &line)) found |= test(line);
-  return found;
-}
-
-int bitCount(unsigned bits) {
-  int n = 0;
-  for (; bits != 0; bits &= bits - 1) n++;
-  return n;
-}
-
-// The score: the number of landmarks, or 0 without any of the `needed` ones.
-int score(unsigned found, unsigned needed) {
-  return (found & needed) != 0 ? bitCount(found) : 0;
+  while (nextHeadLine(head, len, &pos, &line)) {
+    for (int k = 0; k < LANDMARK_COUNT; k++)
+      if (landmarks[k].format == format && shows(line, landmarks[k])) found |= 1u << k;
+  }
+  int count = 0;
+  bool opened = false;
+  for (int k = 0; k < LANDMARK_COUNT; k++) {
+    if ((found & (1u << k)) == 0) continue;
+    count++;
+    const Landmark& mark = landmarks[k];
+    if (mark.opening && (mark.pair < 0 || (found & (1u << mark.pair)) != 0)) opened = true;
+  }
+  return opened ? count : 0;
 }
 
 }  // namespace
 
-int sniffCadvance(const char* head, size_t len) {
-  unsigned found = landmarks(head, len, [](const HeadLine& l) -> unsigned {
-    return (beginsWord(l, "$NET_LIST") ? 1u : 0u) | (beginsWord(l, "comp") ? 2u : 0u) |
-           (beginsWord(l, "nets") ? 4u : 0u);
-  });
-  return score(found, 1u);
-}
-
-int sniffMm2Colmo(const char* head, size_t len) {
-  unsigned found = landmarks(head, len, [](const HeadLine& l) -> unsigned {
-    return (beginsWord(l, "$PTS") ? 1u : 0u) | (beginsWord(l, "$NET") ? 2u : 0u) |
-           (beginsWord(l, "$END") ? 4u : 0u);
-  });
-  return score(found, 1u | 2u);
-}
-
-int sniffTelesis(const char* head, size_t len) {
-  unsigned found = landmarks(head, len, [](const HeadLine& l) -> unsigned {
-    return (beginsWord(l, "$PACKAGES") ? 1u : 0u) | (beginsWord(l, "$NETS") ? 2u : 0u) |
-           (beginsWord(l, "$END") ? 4u : 0u);
-  });
-  return score(found, 1u | 2u);
-}
-
-int sniffCcf(const char* head, size_t len) {
-  unsigned found = landmarks(head, len, [](const HeadLine& l) -> unsigned {
-    return (beginsWord(l, "$CCF") ? 1u : 0u) | (beginsWord(l, "DEFINITION") ? 2u : 0u) |
-           (beginsWord(l, "NET") ? 4u : 0u);
-  });
-  return score(found, 1u);
-}
-
-int sniffPads(const char* head, size_t len) {
-  unsigned found = landmarks(head, len, [](const HeadLine& l) -> unsigned {
-    unsigned bits = 0;
-    if (begins(l, "*PADS") || begins(l, "!PADS")) bits |= 1u;
-    if (begins(l, "*PART*") || begins(l, "*Part*")) bits |= 2u;
-    if (begins(l, "*NET*") || begins(l, "*Net*")) bits |= 4u;
-    if (begins(l, "*SIGNAL*") || begins(l, "*Signal*")) bits |= 8u;
-    if (begins(l, "*END*") || begins(l, "*End*")) bits |= 16u;
-    return bits;
-  });
-  return score(found, 1u | 2u | 8u);
-}
-
-// Blocks open and close on lines of their own: "[" ... "]", "(" ... ")".
-int sniffProtel(const char* head, size_t len) {
-  unsigned found = landmarks(head, len, [](const HeadLine& l) -> unsigned {
-    return (isOnly(l, "[") ? 1u : 0u) | (isOnly(l, "]") ? 2u : 0u) | (isOnly(l, "(") ? 4u : 0u) |
-           (isOnly(l, ")") ? 8u : 0u) | (isOnly(l, "DESIGNATOR") ? 16u : 0u);
-  });
-  bool components = (found & 3u) == 3u;
-  bool nets = (found & 12u) == 12u;
-  return components || nets ? bitCount(found) : 0;
-}
+int sniffCadvance(const char* head, size_t len) { return landmarkScore(FORMAT_CADVANCE, head, len); }
+int sniffMm2Colmo(const char* head, size_t len) { return landmarkScore(FORMAT_MM2_COLMO, head, len); }
+int sniffProtel(const char* head, size_t len) { return landmarkScore(FORMAT_PROTEL, head, len); }
+int sniffTelesis(const char* head, size_t len) { return landmarkScore(FORMAT_TELESIS, head, len); }
+int sniffCcf(const char* head, size_t len) { return landmarkScore(FORMAT_CCF, head, len); }
+int sniffPads(const char* head, size_t len) { return landmarkScore(FORMAT_PADS, head, len); }
 
 Detection detectFormatOfBytes(const char* head, size_t len) {
   if (len > SNIFF_PREFIX) len = SNIFF_PREFIX;

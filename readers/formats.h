@@ -10,35 +10,21 @@
 #include "netlist/model.h"
 #include "options/options.h"
 
-// Reads a netlist; `formatOption` is the numeric format option (0 to 3)
-// that some readers look at.  Returns the part count (the node count goes
-// to *nodeCountOut), or a negative result code of that reader.
-using ReadFunction = int (*)(ByteSource* in, PartRecord* parts, NodeRecord* nodes,
-                             int* nodeCountOut, int formatOption);
-
-// How strongly the first `len` bytes of a file look like the format: 0 when
-// not at all, else the number of the format's landmarks found.
-using SniffFunction = int (*)(const char* head, size_t len);
-
-int readCadvanceNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
-                        int formatOption);
-int readMm2ColmoNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
-                        int formatOption);
-int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
-                      int formatOption);
-int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
-                       int formatOption);
-int readCcfNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+// A reader: reads a netlist; `formatOption` is the numeric format option (0
+// to 3) that some readers look at.  Returns the part count (the node count
+// goes to *nodeCountOut), or a negative result code of that reader.
+using Reader = int(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
                    int formatOption);
-int readPadsNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
-                    int formatOption);
+using ReadFunction = Reader*;
 
-int sniffCadvance(const char* head, size_t len);
-int sniffMm2Colmo(const char* head, size_t len);
-int sniffProtel(const char* head, size_t len);
-int sniffTelesis(const char* head, size_t len);
-int sniffCcf(const char* head, size_t len);
-int sniffPads(const char* head, size_t len);
+// A sniffer: how strongly the first `len` bytes of a file look like its
+// format: 0 when not at all, else the number of the format's landmarks found.
+using Sniffer = int(const char* head, size_t len);
+using SniffFunction = Sniffer*;
+
+Reader readCadvanceNetlist, readMm2ColmoNetlist, readProtelNetlist, readTelesisNetlist,
+    readCcfNetlist, readPadsNetlist;
+Sniffer sniffCadvance, sniffMm2Colmo, sniffProtel, sniffTelesis, sniffCcf, sniffPads;
 
 struct FormatRow {
   int inputFormat;        // the value of VAL_INPUT_FORMAT; also the row's index

@@ -215,11 +215,7 @@ int parseCompacted(Mm2ColmoReader* m) {
 
 int readMm2ColmoNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
                         int /*formatOption*/) {
-  Mm2ColmoReader m;
-  startRead(&m, parts, nodes);
-  m.t = textBuffer;
-  m.end = compactInput(in);
-  m.p = 0;
+  Mm2ColmoReader m{startRead(parts, nodes), textBuffer, compactInput(in), 0};
   if (m.end == 0) return MM2_NO_NODES;
   int r = parseCompacted(&m);
   if (r < 0) return r;

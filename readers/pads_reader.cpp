@@ -55,13 +55,17 @@ int handleTag(PadsReader* r, const char* line, int i, int len) {
   return len;
 }
 
+// Skips the spaces before an entry of a section; false when none follows:
+// the line is done (*i is len), or a tag begins there, which the line goes
+// on with in `tagState`.
+bool entryFollows(PadsReader* r, const char* line, int* i, int len, PadsState tagState) {
+  *i = skipSpaces(line, *i, len);
+  if (*i < len && line[*i] == '*') r->state = tagState;
+  return *i < len && line[*i] != '*';
+}
+
 int handleParts(PadsReader* r, const char* line, int i, int len) {
-  i = skipSpaces(line, i, len);
-  if (i >= len) return len;
-  if (line[i] == '*') {
-    r->state = OUTSIDE;
-    return i;
-  }
+  if (!entryFollows(r, line, &i, len, OUTSIDE)) return i;
   int start = i;
   while (i < len && line[i] != ' ') i++;
   if (r->partsStored >= MAX_PARTS) {
@@ -89,12 +93,7 @@ int handleParts(PadsReader* r, const char* line, int i, int len) {
 }
 
 int handleSignal(PadsReader* r, const char* line, int i, int len) {
-  i = skipSpaces(line, i, len);
-  if (i >= len) return len;
-  if (line[i] == '*') {
-    r->state = NETS;
-    return i;
-  }
+  if (!entryFollows(r, line, &i, len, NETS)) return i;
   if (r->nodesStored >= MAX_NODES) {
     int entry = i;
     while (i < len && line[i] != ' ') i++;
@@ -127,9 +126,7 @@ int step(PadsReader* r, const char* line, int i, int len) {
 
 int readPadsNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
                     int /*formatOption*/) {
-  PadsReader r;
-  startRead(&r, parts, nodes);
-  r.state = OUTSIDE;
+  PadsReader r{startRead(parts, nodes), OUTSIDE};
   int result = readLineSteps(in, &r, step);
   if (result < 0) return result;
   if (r.state != ENDED) noteMissingClose("*END*");

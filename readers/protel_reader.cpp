@@ -143,11 +143,7 @@ void readPinLine(ProtelReader* r) {
 
 int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
                       int /*formatOption*/) {
-  ProtelReader r;
-  startRead(&r, parts, nodes);
-  r.in = in;
-  r.state = OUTSIDE;
-  r.blockPart = nullptr;
+  ProtelReader r{startRead(parts, nodes), in, OUTSIDE, nullptr, "", 0};
   clearStoredReferences();
 
   while ((r.len = readLine(in, r.line, PROTEL_LINE_MAX, PROTEL_LINE_RULES)) >= 0) {

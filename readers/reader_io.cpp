@@ -114,14 +114,6 @@ size_t scanToWord(const char* text, size_t pos, size_t end, const char* word) {
   return end;
 }
 
-void startRead(NetlistRead* read, PartRecord* parts, NodeRecord* nodes) {
-  read->parts = parts;
-  read->nodes = nodes;
-  read->partsStored = 0;
-  read->nodesStored = 0;
-  read->netName[0] = '\0';
-}
-
 bool storeNode(NetlistRead* read, const char* reference, size_t referenceLen, const char* pin,
                size_t pinLen) {
   return addNode(read->nodes, &read->nodesStored, reference, referenceLen, pin, pinLen,

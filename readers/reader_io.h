@@ -103,7 +103,11 @@ struct NetlistRead {
   char netName[CAP_NET_NAME + 1];
 };
 
-void startRead(NetlistRead* read, PartRecord* parts, NodeRecord* nodes);
+// The record at the start of a read: nothing stored, no net yet.  Reader
+// records derive from it and begin as {startRead(parts, nodes), ...}.
+inline NetlistRead startRead(PartRecord* parts, NodeRecord* nodes) {
+  return {parts, nodes, 0, 0, {}};
+}
 
 // Stores a part (or, when the table is full, notes its loss).
 inline bool storePart(NetlistRead* read, const char* reference, const char* value,
@@ -135,9 +139,9 @@ inline int finishRead(const NetlistRead* read, int* nodeCountOut) {
 // the cursor to the line's end; the state carries from line to line.  A step
 // returns the new cursor, or a negative result code that ends the read.
 // Returns 0 when the input ended, else that code.
-template <typename Reader>
-int readLineSteps(ByteSource* in, Reader* reader,
-                  int (*step)(Reader* reader, const char* line, int i, int len)) {
+template <typename Record>
+int readLineSteps(ByteSource* in, Record* reader,
+                  int (*step)(Record* reader, const char* line, int i, int len)) {
   char line[READER_LINE_SIZE];
   int len;
   while ((len = readLine(in, line, READER_LINE_MAX, LINE_TAB_AS_SPACE | LINE_DROP_CONTROLS)) >= 0) {

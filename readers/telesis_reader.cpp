@@ -330,11 +330,8 @@ int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int
   int packed = packTelesisInput(in);
   if (packed == 0) return TELESIS_NO_NODES;
 
-  TelesisReader r;
-  startRead(&r, parts, nodes);
-  r.t = textBuffer;
-  r.end = static_cast<int>(strlen(textBuffer));  // a zero byte ends the text
-  r.fullNetName[0] = '\0';
+  // A zero byte ends the packed text.
+  TelesisReader r{startRead(parts, nodes), textBuffer, static_cast<int>(strlen(textBuffer)), 0, ""};
 
   ParseState state;
   int k = scanToWord(r.t, 0, r.end, "$PACKAGES");
