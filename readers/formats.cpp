@@ -89,56 +89,47 @@ enum LandmarkForm {
 };
 
 // A landmark of a format's layout.  A format scores only when at least one
-// of its opening landmarks stands in the prefix; a landmark with a `pair`
-// counts as opening only together with that landmark (a block's close).
+// of its opening landmarks (a section or block that only it opens that way)
+// stands in the prefix.
 struct Landmark {
   int format;
   const char* text;
   LandmarkForm form;
   bool opening;
-  int pair;  // index of the landmark it needs, or -1
 };
 
 constexpr Landmark landmarks[] = {
-    {FORMAT_CADVANCE, "$NET_LIST", LINE_BEGINS_WORD, true, -1},
-    {FORMAT_CADVANCE, "comp", LINE_BEGINS_WORD, false, -1},
-    {FORMAT_CADVANCE, "nets", LINE_BEGINS_WORD, false, -1},
-    {FORMAT_MM2_COLMO, "$PTS", LINE_BEGINS_WORD, true, -1},
-    {FORMAT_MM2_COLMO, "$NET", LINE_BEGINS_WORD, true, -1},
-    {FORMAT_MM2_COLMO, "$END", LINE_BEGINS_WORD, false, -1},
-    {FORMAT_TELESIS, "$PACKAGES", LINE_BEGINS_WORD, true, -1},
-    {FORMAT_TELESIS, "$NETS", LINE_BEGINS_WORD, true, -1},
-    {FORMAT_TELESIS, "$END", LINE_BEGINS_WORD, false, -1},
-    {FORMAT_CCF, "$CCF", LINE_BEGINS_WORD, true, -1},
-    {FORMAT_CCF, "DEFINITION", LINE_BEGINS_WORD, false, -1},
-    {FORMAT_CCF, "NET", LINE_BEGINS_WORD, false, -1},
-    {FORMAT_PADS, "*PADS", LINE_BEGINS, true, -1},
-    {FORMAT_PADS, "!PADS", LINE_BEGINS, true, -1},
-    {FORMAT_PADS, "*PART*", LINE_BEGINS, true, -1},
-    {FORMAT_PADS, "*Part*", LINE_BEGINS, true, -1},
-    {FORMAT_PADS, "*NET*", LINE_BEGINS, false, -1},
-    {FORMAT_PADS, "*Net*", LINE_BEGINS, false, -1},
-    {FORMAT_PADS, "*SIGNAL*", LINE_BEGINS, true, -1},
-    {FORMAT_PADS, "*Signal*", LINE_BEGINS, true, -1},
-    {FORMAT_PADS, "*END*", LINE_BEGINS, false, -1},
-    {FORMAT_PADS, "*End*", LINE_BEGINS, false, -1},
+    {FORMAT_CADVANCE, "$NET_LIST", LINE_BEGINS_WORD, true},
+    {FORMAT_CADVANCE, "comp", LINE_BEGINS_WORD, false},
+    {FORMAT_CADVANCE, "nets", LINE_BEGINS_WORD, false},
+    {FORMAT_MM2_COLMO, "$PTS", LINE_BEGINS_WORD, true},
+    {FORMAT_MM2_COLMO, "$NET", LINE_BEGINS_WORD, true},
+    {FORMAT_MM2_COLMO, "$END", LINE_BEGINS_WORD, false},
+    {FORMAT_TELESIS, "$PACKAGES", LINE_BEGINS_WORD, true},
+    {FORMAT_TELESIS, "$NETS", LINE_BEGINS_WORD, true},
+    {FORMAT_TELESIS, "$END", LINE_BEGINS_WORD, false},
+    {FORMAT_CCF, "$CCF", LINE_BEGINS_WORD, true},
+    {FORMAT_CCF, "DEFINITION", LINE_BEGINS_WORD, false},
+    {FORMAT_CCF, "NET", LINE_BEGINS_WORD, false},
+    {FORMAT_PADS, "*PADS", LINE_BEGINS, true},
+    {FORMAT_PADS, "!PADS", LINE_BEGINS, true},
+    {FORMAT_PADS, "*PART*", LINE_BEGINS, true},
+    {FORMAT_PADS, "*Part*", LINE_BEGINS, true},
+    {FORMAT_PADS, "*NET*", LINE_BEGINS, false},
+    {FORMAT_PADS, "*Net*", LINE_BEGINS, false},
+    {FORMAT_PADS, "*SIGNAL*", LINE_BEGINS, true},
+    {FORMAT_PADS, "*Signal*", LINE_BEGINS, true},
+    {FORMAT_PADS, "*END*", LINE_BEGINS, false},
+    {FORMAT_PADS, "*End*", LINE_BEGINS, false},
     // Protel blocks open and close on lines of their own.
-    {FORMAT_PROTEL, "[", LINE_IS, true, 23},
-    {FORMAT_PROTEL, "]", LINE_IS, false, -1},
-    {FORMAT_PROTEL, "(", LINE_IS, true, 25},
-    {FORMAT_PROTEL, ")", LINE_IS, false, -1},
-    {FORMAT_PROTEL, "DESIGNATOR", LINE_IS, false, -1},
+    {FORMAT_PROTEL, "[", LINE_IS, true},
+    {FORMAT_PROTEL, "]", LINE_IS, false},
+    {FORMAT_PROTEL, "(", LINE_IS, true},
+    {FORMAT_PROTEL, ")", LINE_IS, false},
+    {FORMAT_PROTEL, "DESIGNATOR", LINE_IS, false},
 };
 enum : int { LANDMARK_COUNT = sizeof landmarks / sizeof landmarks[0] };
 static_assert(LANDMARK_COUNT <= 32, "the landmarks found are kept as bits");
-
-constexpr bool pairsInFormat() {
-  for (const Landmark& mark : landmarks)
-    if (mark.pair >= 0 && (mark.pair >= LANDMARK_COUNT || landmarks[mark.pair].format != mark.format))
-      return false;
-  return true;
-}
-static_assert(pairsInFormat(), "a landmark's pair belongs to its format");
 
 bool shows(const HeadLine& line, const Landmark& mark) {
   switch (mark.form) {
@@ -164,8 +155,7 @@ int landmarkScore(int format, const char* head, size_t len) {
   for (int k = 0; k < LANDMARK_COUNT; k++) {
     if ((found & (1u << k)) == 0) continue;
     count++;
-    const Landmark& mark = landmarks[k];
-    if (mark.opening && (mark.pair < 0 || (found & (1u << mark.pair)) != 0)) opened = true;
+    if (landmarks[k].opening) opened = true;
   }
   return opened ? count : 0;
 }

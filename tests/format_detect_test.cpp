@@ -68,8 +68,8 @@ TEST(FormatDetect, NonNetlistsAndAmbiguousFilesAreRefused) {
   EXPECT_EQ(detectedName(""), "none");
   // Words of a format inside prose, not at the start of a line, count for nothing.
   EXPECT_EQ(detectedName("The *PART* and $PACKAGES sections, [ and (.\n"), "none");
-  // A lone opening line is no Protel block.
-  EXPECT_EQ(detectedName("(Allegro netlister)\n(\n"), "none");
+  // A line that only begins with a bracket opens no Protel block.
+  EXPECT_EQ(detectedName("(Allegro netlister)\n[1] see above\n"), "none");
   // Two formats' landmarks in equal number: no single best.
   EXPECT_EQ(detectedName("$PTS\n$PACKAGES\n"), "tie");
 }
@@ -82,6 +82,7 @@ TEST(FormatDetect, FormatsThatShareKeywordsStayApart) {
             "cadvance");
   EXPECT_EQ(detectedName("$CCF\n{\nNET\n{\nN : R1(1);\n}\n}\n"), "ccf");
   EXPECT_EQ(detectedName("[\nR1\nR0603\n10k\n]\n(\nN\nR1-1\n)\n"), "protel");
+  EXPECT_EQ(detectedName("(\nN\nR1-1\n"), "protel");  // nets alone, cut short
   // Only the first bytes count: a landmark past them is not seen.
   std::string late(SNIFF_PREFIX, ' ');
   EXPECT_EQ(detectedName(late + "\n*PADS-PCB*\n*PART*\n"), "none");
