@@ -1,6 +1,6 @@
-// Fuzz target: the reader of one format of the format table (named by
-// KORV_FORMAT_NAME) over arbitrary bytes, then normalisation and the KiCad
-// writer, as a run would call them.  The first byte picks the
+// Fuzz target: format detection and the reader of one format of the format
+// table (named by KORV_FORMAT_NAME) over arbitrary bytes, then normalisation
+// and the KiCad writer, as a run would call them.  The first byte picks the
 // numeric format option some readers look at and the target project kind.
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bound = true;
   nodeCount = 0;
   openMemorySource(&source, data, size);
+  detectFormatOfBytes(reinterpret_cast<const char*>(data), size);  // detection reads any bytes
   int option = size > 0 ? data[0] % 4 : 0;
   int result = reader->read(&source, partTable, nodeTable, &nodeCount, option);
   if (result >= 0 && (nodeCount < 0 || nodeCount > MAX_NODES || result > MAX_PARTS))
