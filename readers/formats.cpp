@@ -162,12 +162,12 @@ int landmarkScore(int format, const char* head, size_t len) {
 
 }  // namespace
 
-int sniffCadvance(const char* head, size_t len) { return landmarkScore(FORMAT_CADVANCE, head, len); }
-int sniffMm2Colmo(const char* head, size_t len) { return landmarkScore(FORMAT_MM2_COLMO, head, len); }
-int sniffProtel(const char* head, size_t len) { return landmarkScore(FORMAT_PROTEL, head, len); }
-int sniffTelesis(const char* head, size_t len) { return landmarkScore(FORMAT_TELESIS, head, len); }
-int sniffCcf(const char* head, size_t len) { return landmarkScore(FORMAT_CCF, head, len); }
-int sniffPads(const char* head, size_t len) { return landmarkScore(FORMAT_PADS, head, len); }
+int sniffCadvance(const char* head, size_t n) { return landmarkScore(FORMAT_CADVANCE, head, n); }
+int sniffMm2Colmo(const char* head, size_t n) { return landmarkScore(FORMAT_MM2_COLMO, head, n); }
+int sniffProtel(const char* head, size_t n) { return landmarkScore(FORMAT_PROTEL, head, n); }
+int sniffTelesis(const char* head, size_t n) { return landmarkScore(FORMAT_TELESIS, head, n); }
+int sniffCcf(const char* head, size_t n) { return landmarkScore(FORMAT_CCF, head, n); }
+int sniffPads(const char* head, size_t n) { return landmarkScore(FORMAT_PADS, head, n); }
 
 Detection detectFormatOfBytes(const char* head, size_t len) {
   if (len > SNIFF_PREFIX) len = SNIFF_PREFIX;

@@ -38,7 +38,8 @@ std::vector<Expectation> projectFiles() {
   // the run's own files (category part file, report, settings).
   for (const std::string& name : listDir(src + "/fuzz/seeds")) {
     std::string stem = name.substr(0, name.find('.'));
-    files.push_back({src + "/fuzz/seeds/" + name, formatNamed(stem.c_str()) != nullptr ? stem : "none"});
+    bool netlist = formatNamed(stem.c_str()) != nullptr;
+    files.push_back({src + "/fuzz/seeds/" + name, netlist ? stem : "none"});
   }
   // The samples sit in one folder per format.
   const std::string samples = src + "/../shared/samples";
@@ -104,7 +105,8 @@ TEST(FormatDetect, CliPicksTheFormatAndNamesItOrRefusesWithExitTwo) {
   EXPECT_EQ(ok.status, 0);
 
   for (const char* input : {"parts.csv", "empty.net", "missing.net"}) {
-    CliResult r = runCli({"--input", input, "--format", "auto", "--project", "board.pro"}, dir.path);
+    CliResult r =
+        runCli({"--input", input, "--format", "auto", "--project", "board.pro"}, dir.path);
     EXPECT_EQ(r.status, 2) << input;
     EXPECT_EQ(r.out, "") << input;
     EXPECT_EQ(r.err.rfind("korvandelith-cli: --format auto: ", 0), 0u) << r.err;
