@@ -64,7 +64,8 @@ TEST(FormatDetect, EveryProjectFileIsItsOwnFormatAndOthersMatchNone) {
 }
 
 TEST(FormatDetect, NonNetlistsAndAmbiguousFilesAreRefused) {
-  const std::string png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 33);
+  static const char pngHead[] = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0";
+  const std::string png(pngHead, sizeof pngHead - 1);
   EXPECT_EQ(detectedName(png), "none");
   EXPECT_EQ(detectedName(""), "none");
   // Words of a format inside prose, not at the start of a line, count for nothing.
