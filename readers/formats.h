@@ -53,6 +53,10 @@ constexpr bool formatRowsInOrder() {
 }
 static_assert(formatRowsInOrder(), "a format's row index is its input-format value");
 
+// The result a run takes for a format without a reader ("(RFU)", or a value
+// outside the table): a format error like any reader's.
+enum : int { READ_NO_READER = -1 };
+
 // The row of an input-format value, or null when there is none.
 const FormatRow* formatRow(int inputFormat);
 

@@ -76,7 +76,7 @@ void appendMessage(int pair) { appendResult(messageText(pair)); }
 
 int callReader(int format, ByteSource* in) {
   const FormatRow* row = formatRow(format);
-  if (row == nullptr || row->read == nullptr) return -1;  // "(RFU)" and unknown formats
+  if (row == nullptr || row->read == nullptr) return READ_NO_READER;
   return row->read(in, partTable, nodeTable, &nodeCount, settingValues[VAL_FORMAT_OPTION_VALUE]);
 }
 
