@@ -24,14 +24,14 @@ enum CadvanceState { SECTIONS, PARTS, NET_HEAD, NODES };
 // reader means "read on".
 enum CadvanceResult : int {
   CADVANCE_OK = 0,
-  CADVANCE_NO_NET_LIST = -1,        // no "$NET_LIST"
-  CADVANCE_NO_BODY = -2,            // no "{" after it
-  CADVANCE_SECTION_NOT_OPENED = -3, // "comp" or "nets" without "{"
-  CADVANCE_PART_NO_PCB = -4,        // a part entry without "{"
-  CADVANCE_PART_NOT_CLOSED = -5,    // a part entry not closed by "};"
-  CADVANCE_NET_NOT_OPENED = -6,     // a net name without "={"
-  CADVANCE_NODE_NO_PIN = -7,        // a node without "-"
-  CADVANCE_NET_NOT_CLOSED = -8,     // a node list not closed by "};"
+  CADVANCE_NO_NET_LIST = -1,         // no "$NET_LIST"
+  CADVANCE_NO_BODY = -2,             // no "{" after it
+  CADVANCE_SECTION_NOT_OPENED = -3,  // "comp" or "nets" without "{"
+  CADVANCE_PART_NO_PCB = -4,         // a part entry without "{"
+  CADVANCE_PART_NOT_CLOSED = -5,     // a part entry not closed by "};"
+  CADVANCE_NET_NOT_OPENED = -6,      // a net name without "={"
+  CADVANCE_NODE_NO_PIN = -7,         // a node without "-"
+  CADVANCE_NET_NOT_CLOSED = -8,      // a node list not closed by "};"
   CADVANCE_NO_NODES = READ_NO_NODES,
 };
 
