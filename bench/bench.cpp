@@ -11,12 +11,12 @@
 
 #include "netlist/model.h"
 #include "options/options.h"
-#include "readers/reader_io.h"
+#include "readers/formats.h"
 #include "run/run.h"
 
 namespace {
 
-using Reader = int (*)(ByteSource*, PartRecord*, NodeRecord*, int*);
+
 
 std::string dataDir() {
   const char* dir = getenv("KORV_BENCH_DATA");
@@ -36,19 +36,18 @@ std::string slurp(const std::string& path) {
 
 ByteSource source;
 
-void readerBenchmark(benchmark::State& state, Reader reader, const char* file, int option) {
+void readerBenchmark(benchmark::State& state, ReadFunction reader, const char* file, int option) {
   std::string bytes = slurp(dataDir() + "/" + file);
   if (bytes.empty()) {
     state.SkipWithError("no data: run korv-bench-generate first");
     return;
   }
-  settingValues[VAL_FORMAT_OPTION_VALUE] = option;
   bindNetlistTables();
   int result = 0;
   for (auto _ : state) {
     openMemorySource(&source, bytes.data(), bytes.size());
     int nodes = 0;
-    result = reader(&source, partTable, nodeTable, &nodes);
+    result = reader(&source, partTable, nodeTable, &nodes, option);
     benchmark::DoNotOptimize(result);
   }
   state.counters["parts"] = result;
@@ -81,6 +80,8 @@ BENCHMARK_CAPTURE(readerBenchmark, pads, readPadsNetlist, "board.pads", 1)->Unit
 BENCHMARK_CAPTURE(readerBenchmark, cadvance, readCadvanceNetlist, "board.cadvance", 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(readerBenchmark, mm2colmo, readMm2ColmoNetlist, "board.mm2", 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(readerBenchmark, protel, readProtelNetlist, "board.protel", 1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readerBenchmark, protel_grouped, readProtelNetlist, "board.protel_grouped", 1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readerBenchmark, protel_alternating, readProtelNetlist, "board.protel_alternating", 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(readerBenchmark, telesis, readTelesisNetlist, "board.telesis", 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(readerBenchmark, ccf, readCcfNetlist, "board.ccf", 1)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(conversionBenchmark, pads, 6, "board.pads")->Unit(benchmark::kMillisecond);

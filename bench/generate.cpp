@@ -5,7 +5,9 @@
 //   korv-bench-generate DIR
 //
 // Files: board.pads board.cadvance board.mm2 board.protel board.telesis
-// board.ccf, parts.csv, board.pro, and board.<fmt>_f00.csv for each format.
+// board.ccf, board.protel_grouped board.protel_alternating (the same Protel
+// board with hyphenated pins, in two layouts), parts.csv, board.pro, and
+// board.<fmt>_f00.csv for each of them.
 #include <cstdio>
 #include <cstring>
 
@@ -134,6 +136,27 @@ void writeProtel(FILE* f) {
   }
 }
 
+// Pin lines with two hyphens ("R12-1-1", a sub-pin of R12) make the Protel
+// reader look for a stored reference at each hyphen.  The grouped board
+// lists every part before the nets; the alternating one follows each part
+// block with a net block, so lookups and new parts interleave.
+void writeProtelHyphens(FILE* f, bool alternate) {
+  auto writeNet = [f](int net) {
+    fprintf(f, "(\r\n%s\r\n", netNames[net]);
+    for (int k = net * PER_NET; k < (net + 1) * PER_NET; k++)
+      fprintf(f, "%s-%d-%d\r\n", nodePart(k).reference, nodePin(k), k % 3);
+    fputs(")\r\n", f);
+  };
+  for (int i = 0; i < PARTS; i++) {
+    const Part& p = parts[i];
+    fprintf(f, "[\r\n%s\r\n%s\r\n%s\r\n\r\n\r\n\r\n]\r\n", p.reference, p.package, p.value);
+    if (alternate && i < NETS) writeNet(i);
+  }
+  for (int net = alternate ? PARTS : 0; net < NETS; net++) writeNet(net);
+}
+void writeProtelGrouped(FILE* f) { writeProtelHyphens(f, false); }
+void writeProtelAlternating(FILE* f) { writeProtelHyphens(f, true); }
+
 void writeTelesis(FILE* f) {
   fputs("$PACKAGES\r\n", f);
   for (int i = 0; i < PARTS; i += 3) {
@@ -218,7 +241,9 @@ int main(int argc, char** argv) {
     void (*write)(FILE*);
   } formats[] = {{"board.pads", writePads},       {"board.cadvance", writeCadvance},
                  {"board.mm2", writeMm2},         {"board.protel", writeProtel},
-                 {"board.telesis", writeTelesis}, {"board.ccf", writeCcf}};
+                 {"board.telesis", writeTelesis}, {"board.ccf", writeCcf},
+                 {"board.protel_grouped", writeProtelGrouped},
+                 {"board.protel_alternating", writeProtelAlternating}};
   for (const auto& format : formats) {
     FILE* f = openOut(dir, format.name);
     if (f == nullptr) return 1;

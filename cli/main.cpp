@@ -18,6 +18,7 @@
 #include "netlist/losses.h"
 #include "options/options.h"
 #include "options/settings_file.h"
+#include "readers/formats.h"
 #include "run/platform.h"
 #include "run/run.h"
 
@@ -33,7 +34,8 @@ const char usageText[] =
     "  --settings FILE        start from this settings file (default: Korvandelith.ini\n"
     "                         in the current directory, when it exists)\n"
     "  --input FILE           the input netlist\n"
-    "  --format NAME          cadvance, mm2, protel, telesis, ccf, pads, or a number\n"
+    "  --format NAME          %s,\n"
+    "                         a number, or auto (picked from the file's content)\n"
     "  --project FILE         the KiCad project file (*.pro; for KiCad 6 and later\n"
     "                         also *.kicad_pro)\n"
     "  --category FILE        the category part file\n"
@@ -53,9 +55,12 @@ const char usageText[] =
     "(or its result could not be written), 2 for a usage error, 3 under --strict\n"
     "when a completed run gave a warning.\n";
 
+// The usage text, with the format names of the format table.
+void printUsage(FILE* out) { fprintf(out, usageText, formatNameList()); }
+
 int usageError(const char* message, const char* argument) {
   fprintf(stderr, "korvandelith-cli: %s%s\n", message, argument);
-  fputs(usageText, stderr);
+  printUsage(stderr);
   return 2;
 }
 
@@ -71,20 +76,44 @@ bool parseInteger(const char* text, int32_t* value) {
   return true;
 }
 
+enum : int32_t { FORMAT_AUTO = -1000 };  // "--format auto": picked from the input's content
+
 bool parseFormat(const char* text, int32_t* value) {
-  static const struct {
-    const char* name;
-    int format;
-  } names[] = {{"cadvance", FORMAT_CADVANCE}, {"mm2", FORMAT_MM2_COLMO},
-               {"protel", FORMAT_PROTEL},     {"telesis", FORMAT_TELESIS},
-               {"ccf", FORMAT_CCF},           {"pads", FORMAT_PADS}};
-  for (const auto& entry : names) {
-    if (strcmp(text, entry.name) == 0) {
-      *value = entry.format;
-      return true;
-    }
+  if (strcmp(text, "auto") == 0) {
+    *value = FORMAT_AUTO;
+    return true;
   }
-  return parseInteger(text, value);
+  const FormatRow* row = formatNamed(text);
+  if (row == nullptr) return parseInteger(text, value);
+  *value = row->inputFormat;
+  return true;
+}
+
+// Picks the input format of the file at `path` from its first bytes and names
+// it on standard error.  Returns 0, or 2 (a usage error, said in one line).
+int detectInputFormat(const char* path) {
+  static ByteSource source;
+  FILE* file = openRegularFile(path);
+  if (file == nullptr) {
+    fprintf(stderr, "korvandelith-cli: --format auto: cannot read the input file %s\n", path);
+    return 2;
+  }
+  openByteSource(&source, file);
+  Detection d = detectFormat(&source);
+  fclose(file);
+  if (d.outcome == DETECT_NO_MATCH) {
+    fprintf(stderr, "korvandelith-cli: --format auto: the input matches no known format: %s\n",
+            path);
+    return 2;
+  }
+  if (d.outcome == DETECT_TIE) {
+    fprintf(stderr, "korvandelith-cli: --format auto: the input matches %s and %s equally: %s\n",
+            formatTable[d.inputFormat].name, formatTable[d.otherFormat].name, path);
+    return 2;
+  }
+  settingValues[VAL_INPUT_FORMAT] = d.inputFormat;
+  fprintf(stderr, "korvandelith-cli: --format auto: %s\n", formatTable[d.inputFormat].name);
+  return 0;
 }
 
 bool parseProjectKind(const char* text, int32_t* value) {
@@ -138,7 +167,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; i++) {
     const char* arg = argv[i];
     if (strcmp(arg, "-h") == 0 || strcmp(arg, "--help") == 0) {
-      fputs(usageText, stdout);
+      printUsage(stdout);
       return 0;
     }
     if (strcmp(arg, "--version") == 0) {
@@ -201,6 +230,10 @@ int main(int argc, char** argv) {
       settingValues[VAL_LANGUAGE] = (strcmp(value, "en") == 0 || strcmp(value, "1") == 0) ? 1 : 0;
   }
 
+  if (settingValues[VAL_INPUT_FORMAT] == FORMAT_AUTO) {
+    int status = detectInputFormat(settingTexts[TXT_INPUT_NETLIST_PATH]);
+    if (status != 0) return status;
+  }
   runConversion();
 
   const char* result = settingTexts[TXT_RESULT_TEXT];

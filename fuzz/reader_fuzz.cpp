@@ -1,4 +1,5 @@
-// Fuzz target: one netlist reader over arbitrary bytes, then normalisation
+// Fuzz target: format detection and the reader of one format of the format
+// table (named by KORV_FORMAT_NAME) over arbitrary bytes, then normalisation
 // and the KiCad writer, as a run would call them.  The first byte picks the
 // numeric format option some readers look at and the target project kind.
 #include <cstddef>
@@ -6,20 +7,21 @@
 #include <cstdio>
 
 #include "netlist/kicad_writer.h"
-#include "options/options.h"
-#include "readers/reader_io.h"
+#include "readers/formats.h"
 
 static ByteSource source;
 static TextOut out;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  settingValues[VAL_FORMAT_OPTION_VALUE] = size > 0 ? data[0] % 4 : 0;
+  static const FormatRow* reader = formatNamed(KORV_FORMAT_NAME);
   static bool bound = false;
   if (!bound) bindNetlistTables();  // records stay bound to distinct storage
   bound = true;
   nodeCount = 0;
   openMemorySource(&source, data, size);
-  int result = KORV_READER(&source, partTable, nodeTable, &nodeCount);
+  detectFormatOfBytes(reinterpret_cast<const char*>(data), size);  // detection reads any bytes
+  int option = size > 0 ? data[0] % 4 : 0;
+  int result = reader->read(&source, partTable, nodeTable, &nodeCount, option);
   if (result >= 0 && (nodeCount < 0 || nodeCount > MAX_NODES || result > MAX_PARTS))
     __builtin_trap();
   result = normalizeNetlist(nodeTable, result < 0 ? 0 : nodeCount, result, partTable);

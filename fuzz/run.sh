@@ -16,7 +16,7 @@ cmake --build build-fuzz -j2 >/dev/null || exit 1
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(reader_pads reader_cadvance reader_mm2colmo reader_protel reader_telesis reader_ccf
+  targets=(reader_pads reader_cadvance reader_mm2 reader_protel reader_telesis reader_ccf
            category previous settings run)
 fi
 samples="$PWD/../shared/samples"
@@ -24,7 +24,7 @@ seed() {  # target -> the seed files of its corpus
   case "$1" in
     reader_pads) echo fuzz/seeds/pads.txt examples/board.asc "$samples"/pads/* ;;
     reader_cadvance) echo fuzz/seeds/cadvance.txt ;;
-    reader_mm2colmo) echo fuzz/seeds/mm2.txt ;;
+    reader_mm2) echo fuzz/seeds/mm2.txt ;;
     reader_protel) echo fuzz/seeds/protel.txt "$samples"/protel/* ;;
     reader_telesis) echo fuzz/seeds/telesis.txt "$samples"/telesis/* ;;
     reader_ccf) echo fuzz/seeds/ccf.txt ;;

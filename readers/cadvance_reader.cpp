@@ -12,12 +12,28 @@
 
 #include "netlist/losses.h"
 #include "netlist/text.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
 
 namespace {
 
 enum CompactMode { PLAIN, COMMENT, BRACKET };
 enum CadvanceState { SECTIONS, PARTS, NET_HEAD, NODES };
+
+// The result codes of this reader (besides the part count); 0 inside the
+// reader means "read on".
+enum CadvanceResult : int {
+  CADVANCE_OK = 0,
+  CADVANCE_NO_NET_LIST = -1,         // no "$NET_LIST"
+  CADVANCE_NO_BODY = -2,             // no "{" after it
+  CADVANCE_SECTION_NOT_OPENED = -3,  // "comp" or "nets" without "{"
+  CADVANCE_PART_NO_PCB = -4,         // a part entry without "{"
+  CADVANCE_PART_NOT_CLOSED = -5,     // a part entry not closed by "};"
+  CADVANCE_NET_NOT_OPENED = -6,      // a net name without "={"
+  CADVANCE_NODE_NO_PIN = -7,         // a node without "-"
+  CADVANCE_NET_NOT_CLOSED = -8,      // a node list not closed by "};"
+  CADVANCE_NO_NODES = READ_NO_NODES,
+};
 
 size_t compactInput(ByteSource* in) {
   char* kept = textBuffer;
@@ -75,18 +91,13 @@ size_t closingBracket(const char* t, size_t pos, size_t end) {
   return end;
 }
 
-struct Cadvance {
-  const char* t;
+struct CadvanceReader : NetlistRead {
+  const char* t;  // the compacted text t[0..end)
   size_t end;
-  PartRecord* parts;
-  NodeRecord* nodes;
-  int partsStored;
-  int nodesStored;
-  char netName[CAP_NET_NAME + 1];
 };
 
-// Reads one part entry at *pos; returns 0 or an error code.
-int readPartEntry(Cadvance* c, size_t* pos) {
+// Reads one part entry at *pos; returns CADVANCE_OK or an error code.
+int readPartEntry(CadvanceReader* c, size_t* pos) {
   const char* t = c->t;
   size_t end = c->end;
   char reference[CAP_REFERENCE + 1];
@@ -109,7 +120,7 @@ int readPartEntry(Cadvance* c, size_t* pos) {
   }
 
   q = scanToByte(t, p, end, '{');
-  if (q >= end) return -4;
+  if (q >= end) return CADVANCE_PART_NO_PCB;
   p = q + 1;
   while (p < end && t[p] == ' ') p++;
   if (p < end && t[p] == '"') {
@@ -124,14 +135,14 @@ int readPartEntry(Cadvance* c, size_t* pos) {
 
   p = scanToByte(t, p, end, '}');
   if (p < end) p++;
-  if (p >= end || t[p] != ';') return -5;
-  addPart(c->parts, &c->partsStored, reference, value, pcbAttribute);
+  if (p >= end || t[p] != ';') return CADVANCE_PART_NOT_CLOSED;
+  storePart(c, reference, value, pcbAttribute);
   *pos = p + 1;
-  return 0;
+  return CADVANCE_OK;
 }
 
-// Reads a net name and its '=' and '{'; returns 0 or an error code.
-int readNetHead(Cadvance* c, size_t* pos) {
+// Reads a net name and its '=' and '{'; returns CADVANCE_OK or an error code.
+int readNetHead(CadvanceReader* c, size_t* pos) {
   const char* t = c->t;
   size_t end = c->end;
   size_t p = *pos;
@@ -145,107 +156,91 @@ int readNetHead(Cadvance* c, size_t* pos) {
     copyCut(c->netName, CAP_NET_NAME, t + p, q - p, LOSS_CUT_NET_NAME);
   }
   p = q < end ? q + 1 : end;
-  if (p >= end || t[p] != '{') return -6;
+  if (p >= end || t[p] != '{') return CADVANCE_NET_NOT_OPENED;
   *pos = p + 1;
-  return 0;
+  return CADVANCE_OK;
 }
 
-// Reads one node; returns the next state, or an error code.
-int readNode(Cadvance* c, size_t* pos) {
+// Reads one node; returns CADVANCE_OK with the state that follows in *next,
+// or an error code.
+int readNode(CadvanceReader* c, size_t* pos, CadvanceState* next) {
   const char* t = c->t;
   size_t end = c->end;
   size_t p = *pos;
   size_t q = scanToAny(t, p, end, "-,}");
-  if (q >= end || t[q] != '-') return -7;
+  if (q >= end || t[q] != '-') return CADVANCE_NODE_NO_PIN;
   size_t pin = q + 1;
   size_t pinEnd = scanToAny(t, pin, end, ",}");
-  addNode(c->nodes, &c->nodesStored, t + p, q - p, t + pin, pinEnd - pin, c->netName);
+  storeNode(c, t + p, q - p, t + pin, pinEnd - pin);
   p = pinEnd;
+  *next = NODES;
   if (p >= end) {
     *pos = end;  // cut off inside the pin: the node stands as read
-    return NODES;
+    return CADVANCE_OK;
   }
   if (t[p] == ',') {
     *pos = p + 1;
-    return NODES;
+    return CADVANCE_OK;
   }
   p++;
-  if (p >= end || t[p] != ';') return -8;
+  if (p >= end || t[p] != ';') return CADVANCE_NET_NOT_CLOSED;
   *pos = p + 1;
-  return NET_HEAD;
+  *next = NET_HEAD;
+  return CADVANCE_OK;
 }
 
-int parseCompacted(Cadvance* c) {
+int parseCompacted(CadvanceReader* c) {
   const char* t = c->t;
   size_t end = c->end;
-  size_t p = scanToWord(t, 0, end, "$NET_LIST");
-  if (p >= end) return -1;
+  size_t p = scanToWord(t, size_t{0}, end, "$NET_LIST");
+  if (p >= end) return CADVANCE_NO_NET_LIST;
   p = scanToByte(t, p + strlen("$NET_LIST"), end, '{');
-  if (p >= end) return -2;
+  if (p >= end) return CADVANCE_NO_BODY;
   p++;
 
   CadvanceState state = SECTIONS;
   while (p < end) {
-    int r = 0;
+    int r = CADVANCE_OK;
+    if ((state == PARTS || state == NET_HEAD) && t[p] == '}') {  // the section ends
+      p++;
+      state = SECTIONS;
+      continue;
+    }
     switch (state) {
       case SECTIONS: {
         bool comp = wordAt(t, p, end, "comp");
         if (comp || wordAt(t, p, end, "nets")) {
           size_t q = scanToByte(t, p + 4, end, '{');
-          if (q >= end) return -3;
+          if (q >= end) return CADVANCE_SECTION_NOT_OPENED;
           p = q + 1;
           state = comp ? PARTS : NET_HEAD;
         } else if (t[p] == '}') {
-          return 0;
+          return CADVANCE_OK;
         } else {
           p++;
         }
         break;
       }
-      case PARTS:
-        if (t[p] == '}') {
-          p++;
-          state = SECTIONS;
-        } else {
-          r = readPartEntry(c, &p);
-        }
-        break;
+      case PARTS: r = readPartEntry(c, &p); break;
       case NET_HEAD:
-        if (t[p] == '}') {
-          p++;
-          state = SECTIONS;
-        } else {
-          r = readNetHead(c, &p);
-          state = NODES;
-        }
+        r = readNetHead(c, &p);
+        state = NODES;
         break;
-      case NODES:
-        r = readNode(c, &p);
-        if (r >= 0) {
-          state = static_cast<CadvanceState>(r);
-          r = 0;
-        }
-        break;
+      case NODES: r = readNode(c, &p, &state); break;
     }
     if (r < 0) return r;
   }
   noteMissingClose("}");
-  return 0;
+  return CADVANCE_OK;
 }
 
 }  // namespace
 
-int readCadvanceNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
-  Cadvance c;
-  c.t = textBuffer;
-  c.end = compactInput(in);
-  c.parts = parts;
-  c.nodes = nodes;
-  c.partsStored = 0;
-  c.nodesStored = 0;
-  c.netName[0] = '\0';
-  if (c.end == 0) return -9;
+int readCadvanceNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+                        int /*formatOption*/) {
+  CadvanceReader c{startRead(parts, nodes), textBuffer, compactInput(in)};
+  if (c.end == 0) return CADVANCE_NO_NODES;
   int r = parseCompacted(&c);
   if (r < 0) return r;
-  return finishRead(c.partsStored, c.nodesStored, nodeCountOut);
+  return finishRead(&c, nodeCountOut);
 }

@@ -15,7 +15,7 @@
 
 #include "netlist/losses.h"
 #include "netlist/text.h"
-#include "options/options.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
 
 namespace {
@@ -35,34 +35,20 @@ enum CcfState {
 
 enum : int { OPTION_ANY_NET_KEYWORD = 1, OPTION_WHOLE_PART_TEXT = 2 };
 
-struct CcfReader {
-  PartRecord* parts;
-  NodeRecord* nodes;
-  int partsStored;
-  int nodesStored;
+// The result codes of this reader (besides the part count).
+enum CcfResult : int { CCF_NO_NODES = READ_NO_NODES };
+
+struct CcfReader : NetlistRead {
   int option;
   CcfState state;
   char value[CAP_VALUE + 1];
   char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
-  char netName[CAP_NET_NAME + 1];
 };
-
-int findByte(const char* line, int i, int len, char c) {
-  while (i < len && line[i] != c) i++;
-  return i;
-}
-
-// The last `c` in line[from..to), or -1.
-int findLastByte(const char* line, int from, int to, char c) {
-  for (int k = to - 1; k >= from; k--)
-    if (line[k] == c) return k;
-  return -1;
-}
 
 // Moves past the next `c` of the line and enters `next`; without one the
 // line is done and the state stays, so the search goes on in the next line.
 int passByte(CcfReader* r, const char* line, int i, int len, char c, CcfState next) {
-  i = findByte(line, i, len, c);
+  i = scanToByte(line, i, len, c);
   if (i >= len) return len;
   r->state = next;
   return i + 1;
@@ -112,7 +98,7 @@ int handleDefinition(CcfReader* r, const char* line, int i, int len) {
     return i + 1;
   }
   int s = i;
-  int c = findLastByte(line, s + 1, len, ':');
+  int c = scanBackToByte(line, s + 1, len, ':');
   if (c < 0) return len;  // no colon on the line: nothing to read there
 
   // The split point: the last full stop before the second-to-last colon,
@@ -122,27 +108,27 @@ int handleDefinition(CcfReader* r, const char* line, int i, int len) {
   int from = s + 1;
   bool searchable = true;
   if (quotes % 2 == 1) {
-    int q = findByte(line, s, c, '"');
+    int q = scanToByte(line, s, c, '"');
     if (q >= c) searchable = false;
     from = q + 1;
   }
   int p = -1;
   if (searchable) {
-    int c2 = findLastByte(line, s + 1, c, ':');
-    if (c2 >= 0) p = findLastByte(line, from, c2, '.');
-    if (p < 0) p = findLastByte(line, from, c, '.');
+    int c2 = scanBackToByte(line, s + 1, c, ':');
+    if (c2 >= 0) p = scanBackToByte(line, from, c2, '.');
+    if (p < 0) p = scanBackToByte(line, from, c, '.');
   }
 
   if ((r->option & OPTION_WHOLE_PART_TEXT) || p < 0) {
-    int e = findByte(line, s, c, '"');
+    int e = scanToByte(line, s, c, '"');
     copyCut(r->value, CAP_VALUE, line + s, static_cast<size_t>(e - s), LOSS_CUT_VALUE);
     r->pcbAttribute[0] = '\0';
   } else {
-    int e = findByte(line, s, p, '"');
+    int e = scanToByte(line, s, p, '"');
     copyCut(r->value, CAP_VALUE, line + s, static_cast<size_t>(e - s), LOSS_CUT_VALUE);
     int k = p;
     while (k < c && (line[k] == '.' || line[k] == ' ')) k++;
-    e = findByte(line, k, c, '"');
+    e = scanToByte(line, k, c, '"');
     copyCut(r->pcbAttribute, CAP_PCB_ATTRIBUTE, line + k, static_cast<size_t>(e - k),
             LOSS_CUT_PCB_ATTRIBUTE);
   }
@@ -150,6 +136,15 @@ int handleDefinition(CcfReader* r, const char* line, int i, int len) {
   trimTrailingSpaces(r->pcbAttribute);
   r->state = REFERENCES;
   return c;
+}
+
+// After an item of a list: skips the spaces; false when a ";" ends the entry
+// there, else steps over a separating comma.
+bool listGoesOn(const char* line, int* i, int len) {
+  *i = skipSpaces(line, *i, len);
+  if (*i < len && line[*i] == ';') return false;
+  if (*i < len && line[*i] == ',') (*i)++;
+  return true;
 }
 
 // Items of a list are separated by a comma (spaces around it allowed) or by
@@ -165,10 +160,8 @@ int handleReferences(CcfReader* r, const char* line, int i, int len) {
     char reference[CAP_REFERENCE + 1];
     copyCut(reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start),
             LOSS_CUT_REFERENCE);
-    addPart(r->parts, &r->partsStored, reference, r->value, r->pcbAttribute);
-    i = skipSpaces(line, i, len);
-    if (i < len && line[i] == ';') break;
-    if (i < len && line[i] == ',') i++;
+    storePart(r, reference, r->value, r->pcbAttribute);
+    if (!listGoesOn(line, &i, len)) break;
   }
   r->state = DEFINITION;
   return i + 1;
@@ -182,7 +175,7 @@ int handleNetEntry(CcfReader* r, const char* line, int i, int len) {
     return i + 1;
   }
   int start = i;
-  i = findByte(line, i, len, ':');
+  i = scanToByte(line, i, len, ':');
   copyCut(r->netName, CAP_NET_NAME, line + start, static_cast<size_t>(i - start),
           LOSS_CUT_NET_NAME);
   trimTrailingSpaces(r->netName);
@@ -197,67 +190,53 @@ int handlePins(CcfReader* r, const char* line, int i, int len) {
     if (line[i] == ';') break;
     if (r->nodesStored >= MAX_NODES) {
       int entry = i;
-      i = findByte(line, i, len, ')');
+      i = scanToByte(line, i, len, ')');
       if (i < len) i++;
       noteLoss(LOSS_PINS_OVER_CAPACITY, line + entry, static_cast<size_t>(i - entry));
     } else {
       // The reference keeps spaces, trailing ones too; the pin loses its
       // trailing spaces after the cut to its capacity.
       int refStart = i;
-      i = findByte(line, i, len, '(');
+      i = scanToByte(line, i, len, '(');
       int refEnd = i;
       if (i < len) i++;
       i = skipSpaces(line, i, len);
       int pinStart = i;
-      i = findByte(line, i, len, ')');
+      i = scanToByte(line, i, len, ')');
       char pin[CAP_PIN + 1];
       copyCut(pin, CAP_PIN, line + pinStart, static_cast<size_t>(i - pinStart), LOSS_CUT_PIN);
       trimTrailingSpaces(pin);
       if (i < len) i++;
-      addNode(r->nodes, &r->nodesStored, line + refStart, static_cast<size_t>(refEnd - refStart),
-              pin, strlen(pin), r->netName);
+      storeNode(r, line + refStart, static_cast<size_t>(refEnd - refStart), pin, strlen(pin));
     }
-    i = skipSpaces(line, i, len);
-    if (i < len && line[i] == ';') break;
-    if (i < len && line[i] == ',') i++;
+    if (!listGoesOn(line, &i, len)) break;
   }
   r->state = NET_ENTRY;
   return i + 1;
 }
 
+int step(CcfReader* r, const char* line, int i, int len) {
+  switch (r->state) {
+    case OUTSIDE: return handleOutside(r, line, i, len);
+    case BODY_OPEN: return passByte(r, line, i, len, '{', BODY);
+    case BODY: return handleBody(r, line, i, len);
+    case SKIP_BLOCK: return passByte(r, line, i, len, '}', BODY);
+    case DEFINITION_OPEN: return passByte(r, line, i, len, '{', DEFINITION);
+    case DEFINITION: return handleDefinition(r, line, i, len);
+    case REFERENCES: return handleReferences(r, line, i, len);
+    case NET_OPEN: return passByte(r, line, i, len, '{', NET_ENTRY);
+    case NET_ENTRY: return handleNetEntry(r, line, i, len);
+    case PINS: return handlePins(r, line, i, len);
+  }
+  return len;
+}
+
 }  // namespace
 
-int readCcfNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
-  CcfReader r;
-  r.parts = parts;
-  r.nodes = nodes;
-  r.partsStored = 0;
-  r.nodesStored = 0;
-  r.option = settingValues[VAL_FORMAT_OPTION_VALUE];
-  r.state = OUTSIDE;
-  r.value[0] = '\0';
-  r.pcbAttribute[0] = '\0';
-  r.netName[0] = '\0';
-
-  char line[READER_LINE_SIZE];
-  int len;
-  while ((len = readLine(in, line, READER_LINE_MAX, LINE_TAB_AS_SPACE | LINE_DROP_CONTROLS)) >= 0) {
-    int i = 0;
-    while (i < len) {
-      switch (r.state) {
-        case OUTSIDE: i = handleOutside(&r, line, i, len); break;
-        case BODY_OPEN: i = passByte(&r, line, i, len, '{', BODY); break;
-        case BODY: i = handleBody(&r, line, i, len); break;
-        case SKIP_BLOCK: i = passByte(&r, line, i, len, '}', BODY); break;
-        case DEFINITION_OPEN: i = passByte(&r, line, i, len, '{', DEFINITION); break;
-        case DEFINITION: i = handleDefinition(&r, line, i, len); break;
-        case REFERENCES: i = handleReferences(&r, line, i, len); break;
-        case NET_OPEN: i = passByte(&r, line, i, len, '{', NET_ENTRY); break;
-        case NET_ENTRY: i = handleNetEntry(&r, line, i, len); break;
-        case PINS: i = handlePins(&r, line, i, len); break;
-      }
-    }
-  }
+int readCcfNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+                   int formatOption) {
+  CcfReader r{startRead(parts, nodes), formatOption, OUTSIDE, "", ""};
+  readLineSteps(in, &r, step);  // no step of this grammar fails
   if (r.state != OUTSIDE) noteMissingClose("}");
-  return finishRead(r.partsStored, r.nodesStored, nodeCountOut);
+  return finishRead(&r, nodeCountOut);
 }

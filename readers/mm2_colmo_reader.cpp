@@ -14,17 +14,24 @@
 
 #include "netlist/losses.h"
 #include "netlist/text.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
 
 namespace {
 
 enum ListState { IGNORE, PART_LIST, NET_LIST };
-enum Mm2State { SEEK, KEYWORD, PART_RECORD, NET_RECORD, NODE_RECORD, FINISH };
+enum Mm2ColmoState { SEEK, KEYWORD, PART_RECORD, NET_RECORD, NODE_RECORD, FINISH };
 
-bool isBlank(char c) {
-  unsigned char b = static_cast<unsigned char>(c);
-  return b <= 32 && b != '\r';
-}
+// The result codes of this reader (besides the part count); 0 inside the
+// reader means "read on".
+enum Mm2ColmoResult : int {
+  MM2_OK = 0,
+  MM2_VALUE_NOT_ENDED = -2,       // a part's value without ";"
+  MM2_REFERENCE_NOT_ENDED = -3,   // a part's reference without a line end
+  MM2_NET_NAME_NOT_ENDED = -4,    // a net name without ";"
+  MM2_NODE_MALFORMED = -7,        // a node without "-", or without "," or a line end
+  MM2_NO_NODES = READ_NO_NODES,
+};
 
 size_t copyNonBlanks(const char* piece, int from, int len, size_t used) {
   for (int i = from; i < len; i++)
@@ -67,12 +74,11 @@ size_t compactInput(ByteSource* in) {
   int len;
   while (used < COMPACT_MARK &&
          (len = readLinePiece(in, piece, READER_LINE_MAX, LINE_TAB_AS_SPACE, &lineOpen)) >= 0) {
-    size_t end = static_cast<size_t>(len);
-    size_t k;
-    if ((k = scanToWord(piece, 0, end, "$PTS")) < end) state = PART_LIST;
-    else if ((k = scanToWord(piece, 0, end, "$NET")) < end) state = NET_LIST;
-    else if ((k = scanToWord(piece, 0, end, "$END")) < end) state = IGNORE;
-    if (k < end) used = copyNonBlanks(piece, static_cast<int>(k), len, used);
+    int k;
+    if ((k = scanToWord(piece, 0, len, "$PTS")) < len) state = PART_LIST;
+    else if ((k = scanToWord(piece, 0, len, "$NET")) < len) state = NET_LIST;
+    else if ((k = scanToWord(piece, 0, len, "$END")) < len) state = IGNORE;
+    if (k < len) used = copyNonBlanks(piece, k, len, used);
     else if (state == NET_LIST) used = copyNonBlanks(piece, 0, len, used);
     else if (state == PART_LIST) used = compactPartLine(piece, len, used);
   }
@@ -82,26 +88,33 @@ size_t compactInput(ByteSource* in) {
   return used;
 }
 
-struct Mm2 {
-  const char* t;
+struct Mm2ColmoReader : NetlistRead {
+  const char* t;  // the compacted text t[0..end), read at p
   size_t end;
   size_t p;
-  PartRecord* parts;
-  NodeRecord* nodes;
-  int partsStored;
-  int nodesStored;
-  char netName[CAP_NET_NAME + 1];
 };
 
-void skipLineEnds(Mm2* m) {
+// Skips the line ends before a record; false when the list ends there, with
+// the state that follows (the input's end, or a keyword) in *next.
+bool recordFollows(Mm2ColmoReader* m, Mm2ColmoState* next) {
   while (m->p < m->end && m->t[m->p] == '\r') m->p++;
+  if (m->p >= m->end) {
+    *next = FINISH;
+    return false;
+  }
+  if (m->t[m->p] == '$') {
+    m->p++;
+    *next = KEYWORD;
+    return false;
+  }
+  return true;
 }
 
 // A quoted text at the position: the bytes up to the next double quote, cut
 // to `cap` (a cut is noted as `cutKind`); then on to the next `stop`.
 // Unquoted: the bytes up to `stop`.
 // Returns the position of the stop, or end.
-size_t takeMaybeQuoted(Mm2* m, char stop, char* dst, int cap, int cutKind) {
+size_t takeMaybeQuoted(Mm2ColmoReader* m, char stop, char* dst, int cap, int cutKind) {
   const char* t = m->t;
   size_t p = m->p;
   if (p < m->end && t[p] == '"') {
@@ -114,74 +127,70 @@ size_t takeMaybeQuoted(Mm2* m, char stop, char* dst, int cap, int cutKind) {
   return q;
 }
 
-// Returns the next state, or an error code.
-int readPartRecord(Mm2* m) {
-  skipLineEnds(m);
-  if (m->p >= m->end) return FINISH;
-  if (m->t[m->p] == '$') {
-    m->p++;
-    return KEYWORD;
-  }
+// Each record step returns MM2_OK with the state that follows in *next, or
+// an error code.
+int readPartRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
+  if (!recordFollows(m, next)) return MM2_OK;
   char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
   char value[CAP_VALUE + 1];
   char reference[CAP_REFERENCE + 1];
   size_t q = scanToAny(m->t, m->p, m->end, "!$");
-  if (q >= m->end) return FINISH;
+  *next = FINISH;
+  if (q >= m->end) return MM2_OK;
   if (m->t[q] == '$') {  // no '!' before the next keyword: the record is dropped
     m->p = q + 1;
-    return KEYWORD;
+    *next = KEYWORD;
+    return MM2_OK;
   }
   copyCut(pcbAttribute, CAP_PCB_ATTRIBUTE, m->t + m->p, q - m->p, LOSS_CUT_PCB_ATTRIBUTE);
   trimTrailingSpaces(pcbAttribute);
   m->p = q + 1;
   q = takeMaybeQuoted(m, ';', value, CAP_VALUE, LOSS_CUT_VALUE);
-  if (q >= m->end) return -2;
+  if (q >= m->end) return MM2_VALUE_NOT_ENDED;
   trimTrailingSpaces(value);
   m->p = q + 1;
   q = scanToByte(m->t, m->p, m->end, '\r');
-  if (q >= m->end) return -3;
+  if (q >= m->end) return MM2_REFERENCE_NOT_ENDED;
   copyCut(reference, CAP_REFERENCE, m->t + m->p, q - m->p, LOSS_CUT_REFERENCE);
-  addPart(m->parts, &m->partsStored, reference, value, pcbAttribute);
+  storePart(m, reference, value, pcbAttribute);
   m->p = q + 1;
-  return PART_RECORD;
+  *next = PART_RECORD;
+  return MM2_OK;
 }
 
-int readNetRecord(Mm2* m) {
-  skipLineEnds(m);
-  if (m->p >= m->end) return FINISH;
-  if (m->t[m->p] == '$') {
-    m->p++;
-    return KEYWORD;
-  }
+int readNetRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
+  if (!recordFollows(m, next)) return MM2_OK;
   size_t q = takeMaybeQuoted(m, ';', m->netName, CAP_NET_NAME, LOSS_CUT_NET_NAME);
-  if (q >= m->end) return -4;
+  if (q >= m->end) return MM2_NET_NAME_NOT_ENDED;
   m->p = q + 1;
-  return NODE_RECORD;
+  *next = NODE_RECORD;
+  return MM2_OK;
 }
 
-int readNodeRecord(Mm2* m) {
+int readNodeRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
   // Blank lines after a trailing comma leave CRs before the next node.
-  skipLineEnds(m);
+  while (m->p < m->end && m->t[m->p] == '\r') m->p++;
   const char* t = m->t;
   size_t dash = scanToByte(t, m->p, m->end, '-');
-  if (dash >= m->end) return -7;
+  if (dash >= m->end) return MM2_NODE_MALFORMED;
   size_t pin = dash + 1;
   size_t stop = scanToAny(t, pin, m->end, ",\r");
-  if (stop >= m->end) return -7;
-  addNode(m->nodes, &m->nodesStored, t + m->p, dash - m->p, t + pin, stop - pin, m->netName);
+  if (stop >= m->end) return MM2_NODE_MALFORMED;
+  storeNode(m, t + m->p, dash - m->p, t + pin, stop - pin);
   m->p = stop + 1;
-  if (t[stop] == '\r') return NET_RECORD;
-  if (m->p < m->end && t[m->p] == '\r') m->p++;
-  return NODE_RECORD;
+  *next = t[stop] == '\r' ? NET_RECORD : NODE_RECORD;
+  if (t[stop] != '\r' && m->p < m->end && t[m->p] == '\r') m->p++;
+  return MM2_OK;
 }
 
-int parseCompacted(Mm2* m) {
-  int state = SEEK;
+int parseCompacted(Mm2ColmoReader* m) {
+  Mm2ColmoState state = SEEK;
   while (state != FINISH) {
+    int r = MM2_OK;
     switch (state) {
       case SEEK: {
         size_t q = scanToByte(m->t, m->p, m->end, '$');
-        if (q >= m->end) return 0;
+        if (q >= m->end) return MM2_OK;
         m->p = q + 1;
         state = KEYWORD;
         break;
@@ -192,29 +201,23 @@ int parseCompacted(Mm2* m) {
         else state = SEEK;
         m->p = m->p + 3 < m->end ? m->p + 3 : m->end;
         break;
-      case PART_RECORD: state = readPartRecord(m); break;
-      case NET_RECORD: state = readNetRecord(m); break;
-      case NODE_RECORD: state = readNodeRecord(m); break;
+      case PART_RECORD: r = readPartRecord(m, &state); break;
+      case NET_RECORD: r = readNetRecord(m, &state); break;
+      case NODE_RECORD: r = readNodeRecord(m, &state); break;
+      case FINISH: break;
     }
-    if (state < 0) return state;
+    if (r < 0) return r;
   }
-  return 0;
+  return MM2_OK;
 }
 
 }  // namespace
 
-int readMm2ColmoNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
-  Mm2 m;
-  m.t = textBuffer;
-  m.end = compactInput(in);
-  m.p = 0;
-  m.parts = parts;
-  m.nodes = nodes;
-  m.partsStored = 0;
-  m.nodesStored = 0;
-  m.netName[0] = '\0';
-  if (m.end == 0) return -9;
+int readMm2ColmoNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+                        int /*formatOption*/) {
+  Mm2ColmoReader m{startRead(parts, nodes), textBuffer, compactInput(in), 0};
+  if (m.end == 0) return MM2_NO_NODES;
   int r = parseCompacted(&m);
   if (r < 0) return r;
-  return finishRead(m.partsStored, m.nodesStored, nodeCountOut);
+  return finishRead(&m, nodeCountOut);
 }

@@ -9,19 +9,18 @@
 
 #include "netlist/losses.h"
 #include "netlist/text.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
 
 namespace {
 
 enum PadsState { OUTSIDE, PARTS, NETS, SIGNAL, ENDED };
 
-struct PadsReader {
-  PartRecord* parts;
-  NodeRecord* nodes;
-  int partsStored;
-  int nodesStored;
+// The result codes of this reader (besides the part count).
+enum PadsResult : int { PADS_SIGNAL_WITHOUT_NAME = -2, PADS_NO_NODES = READ_NO_NODES };
+
+struct PadsReader : NetlistRead {
   PadsState state;
-  char netName[CAP_NET_NAME + 1];
 };
 
 bool keywordAt(const char* line, int i, int len, const char* upper, const char* capital) {
@@ -30,29 +29,43 @@ bool keywordAt(const char* line, int i, int len, const char* upper, const char* 
   return memcmp(line + i, upper, k) == 0 || memcmp(line + i, capital, k) == 0;
 }
 
-int findAsterisk(const char* line, int i, int len) {
-  while (i < len && line[i] != '*') i++;
-  return i;
-}
-
-// Returns the new cursor; the line is done when it returns len.
-int handleOutside(PadsReader* r, const char* line, int i, int len) {
-  i = findAsterisk(line, i, len);
+// A tag line outside the sections or between signals: "*PART*", "*NET*",
+// "*END*", and between signals "*SIGNAL* NAME".  Returns the new cursor (the
+// line is done when it returns len), or PADS_SIGNAL_WITHOUT_NAME.
+int handleTag(PadsReader* r, const char* line, int i, int len) {
+  i = scanToByte(line, i, len, '*');
   if (i >= len) return len;
-  i++;
-  if (keywordAt(line, i, len, "PART", "Part")) r->state = PARTS;
-  else if (keywordAt(line, i, len, "NET", "Net")) r->state = NETS;
-  else if (keywordAt(line, i, len, "END", "End")) r->state = ENDED;
+  int tag = i + 1;
+  if (keywordAt(line, tag, len, "PART", "Part")) {
+    r->state = PARTS;
+  } else if (r->state == NETS && keywordAt(line, tag, len, "SIG", "Sig")) {
+    i = tag + 3;  // the fourth character after the asterisk
+    while (i < len && line[i] != ' ') i++;
+    if (i < len) i++;
+    i = skipSpaces(line, i, len);
+    if (i >= len) return PADS_SIGNAL_WITHOUT_NAME;
+    copyCut(r->netName, CAP_NET_NAME, line + i, static_cast<size_t>(len - i), LOSS_CUT_NET_NAME);
+    trimTrailingSpaces(r->netName);
+    r->state = SIGNAL;
+  } else if (keywordAt(line, tag, len, "NET", "Net")) {
+    r->state = NETS;
+  } else if (keywordAt(line, tag, len, "END", "End")) {
+    r->state = ENDED;
+  }
   return len;
 }
 
+// Skips the spaces before an entry of a section; false when none follows:
+// the line is done (*i is len), or a tag begins there, which the line goes
+// on with in `tagState`.
+bool entryFollows(PadsReader* r, const char* line, int* i, int len, PadsState tagState) {
+  *i = skipSpaces(line, *i, len);
+  if (*i < len && line[*i] == '*') r->state = tagState;
+  return *i < len && line[*i] != '*';
+}
+
 int handleParts(PadsReader* r, const char* line, int i, int len) {
-  i = skipSpaces(line, i, len);
-  if (i >= len) return len;
-  if (line[i] == '*') {
-    r->state = OUTSIDE;
-    return i;
-  }
+  if (!entryFollows(r, line, &i, len, OUTSIDE)) return i;
   int start = i;
   while (i < len && line[i] != ' ') i++;
   if (r->partsStored >= MAX_PARTS) {
@@ -79,37 +92,8 @@ int handleParts(PadsReader* r, const char* line, int i, int len) {
   return len;
 }
 
-// Returns the new cursor, or -1 when a signal header has no name.
-int handleNets(PadsReader* r, const char* line, int i, int len) {
-  i = findAsterisk(line, i, len);
-  if (i >= len) return len;
-  int tag = i + 1;
-  if (keywordAt(line, tag, len, "PART", "Part")) {
-    r->state = PARTS;
-    return len;
-  }
-  if (keywordAt(line, tag, len, "SIG", "Sig")) {
-    i = tag + 3;  // the fourth character after the asterisk
-    while (i < len && line[i] != ' ') i++;
-    if (i < len) i++;
-    i = skipSpaces(line, i, len);
-    if (i >= len) return -1;
-    copyCut(r->netName, CAP_NET_NAME, line + i, static_cast<size_t>(len - i), LOSS_CUT_NET_NAME);
-    trimTrailingSpaces(r->netName);
-    r->state = SIGNAL;
-    return len;
-  }
-  if (keywordAt(line, tag, len, "END", "End")) r->state = ENDED;
-  return len;
-}
-
 int handleSignal(PadsReader* r, const char* line, int i, int len) {
-  i = skipSpaces(line, i, len);
-  if (i >= len) return len;
-  if (line[i] == '*') {
-    r->state = NETS;
-    return i;
-  }
+  if (!entryFollows(r, line, &i, len, NETS)) return i;
   if (r->nodesStored >= MAX_NODES) {
     int entry = i;
     while (i < len && line[i] != ' ') i++;
@@ -122,37 +106,29 @@ int handleSignal(PadsReader* r, const char* line, int i, int len) {
   while (i < len && (line[i] == '.' || line[i] == ' ')) i++;
   int pinStart = i;
   while (i < len && line[i] != ' ') i++;
-  addNode(r->nodes, &r->nodesStored, line + refStart, static_cast<size_t>(refEnd - refStart),
-          line + pinStart, static_cast<size_t>(i - pinStart), r->netName);
+  storeNode(r, line + refStart, static_cast<size_t>(refEnd - refStart), line + pinStart,
+            static_cast<size_t>(i - pinStart));
   return i < len ? i + 1 : len;
+}
+
+int step(PadsReader* r, const char* line, int i, int len) {
+  switch (r->state) {
+    case OUTSIDE:
+    case NETS: return handleTag(r, line, i, len);
+    case PARTS: return handleParts(r, line, i, len);
+    case SIGNAL: return handleSignal(r, line, i, len);
+    case ENDED: break;
+  }
+  return len;
 }
 
 }  // namespace
 
-int readPadsNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
-  PadsReader r;
-  r.parts = parts;
-  r.nodes = nodes;
-  r.partsStored = 0;
-  r.nodesStored = 0;
-  r.state = OUTSIDE;
-  r.netName[0] = '\0';
-
-  char line[READER_LINE_SIZE];
-  int len;
-  while ((len = readLine(in, line, READER_LINE_MAX, LINE_TAB_AS_SPACE | LINE_DROP_CONTROLS)) >= 0) {
-    int i = 0;
-    while (i < len) {
-      switch (r.state) {
-        case OUTSIDE: i = handleOutside(&r, line, i, len); break;
-        case PARTS: i = handleParts(&r, line, i, len); break;
-        case NETS: i = handleNets(&r, line, i, len); break;
-        case SIGNAL: i = handleSignal(&r, line, i, len); break;
-        case ENDED: i = len; break;
-      }
-      if (i < 0) return -2;
-    }
-  }
+int readPadsNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+                    int /*formatOption*/) {
+  PadsReader r{startRead(parts, nodes), OUTSIDE};
+  int result = readLineSteps(in, &r, step);
+  if (result < 0) return result;
   if (r.state != ENDED) noteMissingClose("*END*");
-  return finishRead(r.partsStored, r.nodesStored, nodeCountOut);
+  return finishRead(&r, nodeCountOut);
 }

@@ -12,9 +12,10 @@
 #include <cstring>
 
 #include "netlist/losses.h"
-#include "netlist/stable_sort.h"
 #include "netlist/text.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
+#include "readers/stored_references.h"
 
 namespace {
 
@@ -25,26 +26,16 @@ enum : int {
 
 enum ProtelState { OUTSIDE, KEYWORD_BLOCK, NET };
 
-struct ProtelReader {
+// The result codes of this reader (besides the part count).
+enum ProtelResult : int { PROTEL_NO_NODES = READ_NO_NODES };
+
+struct ProtelReader : NetlistRead {
   ByteSource* in;
-  PartRecord* parts;
-  NodeRecord* nodes;
-  int partsStored;
-  int nodesStored;
   ProtelState state;
   PartRecord* blockPart;  // the keyword block's part; null when it was dropped
   char line[PROTEL_LINE_MAX + 1];
   int len;
-  char netName[CAP_NET_NAME + 1];  // as read, double quotes still in it
 };
-
-// References of the parts stored so far, sorted for the hyphen lookup; the
-// first `sortedCount` are in order.
-const char* sortedReferences[MAX_PARTS + 1];
-const char* sortScratch[MAX_PARTS + 1];
-int sortedCount;
-
-bool lessText(const char* a, const char* b) { return strcmp(a, b) < 0; }
 
 // Reads the line a block step asks for; after the end of the input that is
 // an empty line.  Returns false at the end of the input.
@@ -83,7 +74,7 @@ void readComponentBlock(ProtelReader* r) {
     r->blockPart = nullptr;
     if (r->partsStored < MAX_PARTS) {
       r->blockPart = &r->parts[r->partsStored];
-      addPart(r->parts, &r->partsStored, r->line, "", "");
+      storePart(r, r->line, "", "");
     } else {
       noteLoss(LOSS_PARTS_OVER_CAPACITY, r->line, static_cast<size_t>(r->len));
     }
@@ -100,7 +91,7 @@ void readComponentBlock(ProtelReader* r) {
   takeField(r, pcbAttribute, CAP_PCB_ATTRIBUTE, LOSS_CUT_PCB_ATTRIBUTE);
   readBlockLine(r);
   takeValue(r, value);
-  addPart(r->parts, &r->partsStored, reference, value, pcbAttribute);
+  storePart(r, reference, value, pcbAttribute);
   while (readBlockLine(r) && r->line[0] != ']') {
   }
   if (r->line[0] != ']') noteMissingClose("]");
@@ -120,49 +111,6 @@ void readKeywordLine(ProtelReader* r) {
   if (partType) takeValue(r, r->blockPart->value);
 }
 
-// Brings the sorted references up to date with the parts stored: the new
-// ones are sorted and merged in, so a run of pin lines costs one sort.
-void refreshSortedReferences(const ProtelReader* r) {
-  int old = sortedCount;
-  int total = r->partsStored;
-  if (old == total) return;
-  for (int i = old; i < total; i++) sortedReferences[i] = r->parts[i].reference;
-  stableSort(sortedReferences + old, total - old, sortScratch, lessText);
-  int i = 0, j = old, k = 0;
-  while (i < old && j < total)
-    sortScratch[k++] = lessText(sortedReferences[j], sortedReferences[i]) ? sortedReferences[j++]
-                                                                         : sortedReferences[i++];
-  while (i < old) sortScratch[k++] = sortedReferences[i++];
-  while (j < total) sortScratch[k++] = sortedReferences[j++];
-  for (k = 0; k < total; k++) sortedReferences[k] = sortScratch[k];
-  sortedCount = total;
-}
-
-// Compares a zero-terminated text with the `len` bytes at `bytes`, as
-// unsigned bytes; a prefix sorts first.
-int compareWithBytes(const char* text, const char* bytes, size_t len) {
-  size_t i = 0;
-  for (; i < len && text[i] != '\0'; i++) {
-    unsigned char a = static_cast<unsigned char>(text[i]);
-    unsigned char b = static_cast<unsigned char>(bytes[i]);
-    if (a != b) return a < b ? -1 : 1;
-  }
-  if (i < len) return -1;
-  return text[i] == '\0' ? 0 : 1;
-}
-
-bool isStoredReference(const char* bytes, size_t len) {
-  int lo = 0, hi = sortedCount;
-  while (lo < hi) {
-    int mid = lo + (hi - lo) / 2;
-    int c = compareWithBytes(sortedReferences[mid], bytes, len);
-    if (c == 0) return true;
-    if (c < 0) lo = mid + 1;
-    else hi = mid;
-  }
-  return false;
-}
-
 // Where a pin line of `len` bytes splits into reference and pin: its first
 // "-", unless a later "-" follows the reference of a part already stored
 // (the last such "-" wins).  Returns len when the line has no "-".
@@ -170,14 +118,14 @@ int pinSplit(const ProtelReader* r, const char* line, int len) {
   const char* dash = static_cast<const char*>(memchr(line, '-', static_cast<size_t>(len)));
   if (dash == nullptr) return len;
   int first = static_cast<int>(dash - line);
-  bool refreshed = false;
+  bool added = false;
   for (int d = len - 1; d > first; d--) {
     if (line[d] != '-' || d > CAP_REFERENCE) continue;  // a longer left side is no reference
-    if (!refreshed) {
-      refreshSortedReferences(r);
-      refreshed = true;
+    if (!added) {
+      addStoredReferences(r->parts, r->partsStored);
+      added = true;
     }
-    if (isStoredReference(line, static_cast<size_t>(d))) return d;
+    if (hasStoredReference(line, static_cast<size_t>(d))) return d;
   }
   return first;
 }
@@ -188,25 +136,15 @@ void readPinLine(ProtelReader* r) {
   int split = pinSplit(r, r->line, len);
   const char* pin = split < len ? r->line + split + 1 : r->line + len;
   size_t pinLen = split < len ? static_cast<size_t>(len - split - 1) : 0;
-  char netName[CAP_NET_NAME + 1];
-  copyText(netName, CAP_NET_NAME, r->netName);
-  removeQuotes(netName);
-  addNode(r->nodes, &r->nodesStored, r->line, static_cast<size_t>(split), pin, pinLen, netName);
+  storeNode(r, r->line, static_cast<size_t>(split), pin, pinLen);
 }
 
 }  // namespace
 
-int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
-  ProtelReader r;
-  r.in = in;
-  r.parts = parts;
-  r.nodes = nodes;
-  r.partsStored = 0;
-  r.nodesStored = 0;
-  r.state = OUTSIDE;
-  r.blockPart = nullptr;
-  r.netName[0] = '\0';
-  sortedCount = 0;
+int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+                      int /*formatOption*/) {
+  ProtelReader r{startRead(parts, nodes), in, OUTSIDE, nullptr, "", 0};
+  clearStoredReferences();
 
   while ((r.len = readLine(in, r.line, PROTEL_LINE_MAX, PROTEL_LINE_RULES)) >= 0) {
     switch (r.state) {
@@ -215,7 +153,9 @@ int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int*
           readComponentBlock(&r);
         } else if (r.line[0] == '(') {
           readBlockLine(&r);
+          // The name is cut to its capacity first, then loses its double quotes.
           copyCut(r.netName, CAP_NET_NAME, r.line, static_cast<size_t>(r.len), LOSS_CUT_NET_NAME);
+          removeQuotes(r.netName);
           r.state = NET;
         }
         break;
@@ -227,5 +167,5 @@ int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int*
     }
   }
   if (r.state != OUTSIDE) noteMissingClose(r.state == NET ? ")" : "]");
-  return finishRead(r.partsStored, r.nodesStored, nodeCountOut);
+  return finishRead(&r, nodeCountOut);
 }

@@ -1,4 +1,4 @@
-// Line reading and record helpers shared by the netlist readers.
+// Line reading, the byte toolkit and the read record shared by the readers.
 #include "readers/reader_io.h"
 
 #include <cstring>
@@ -95,6 +95,12 @@ size_t scanToAny(const char* text, size_t pos, size_t end, const char* stops) {
   return pos < end ? pos : end;
 }
 
+int scanBackToByte(const char* text, int from, int to, char c) {
+  for (int k = to - 1; k >= from; k--)
+    if (text[k] == c) return k;
+  return -1;
+}
+
 bool wordAt(const char* text, size_t pos, size_t end, const char* word) {
   size_t k = strlen(word);
   return pos <= end && end - pos >= k && memcmp(text + pos, word, k) == 0;
@@ -106,6 +112,12 @@ size_t scanToWord(const char* text, size_t pos, size_t end, const char* word) {
     pos++;
   }
   return end;
+}
+
+bool storeNode(NetlistRead* read, const char* reference, size_t referenceLen, const char* pin,
+               size_t pinLen) {
+  return addNode(read->nodes, &read->nodesStored, reference, referenceLen, pin, pinLen,
+                 read->netName);
 }
 
 bool addNode(NodeRecord* nodes, int* count, const char* reference, size_t referenceLen,

@@ -1,4 +1,6 @@
-// Byte-level helpers shared by the netlist readers.
+// What the netlist readers share: the record a read fills, the line-loop
+// driver of the line-state readers, line reading, and the byte toolkit (one
+// function per kind of scan).  Each reader file holds only its grammar.
 #pragma once
 
 #include <cstddef>
@@ -49,10 +51,22 @@ int readLinePiece(ByteSource* source, char* buf, int cap, unsigned rules, bool* 
 // past `end`, and a search that finds nothing returns `end`.
 // The first position at or after `pos` holding `c`.
 size_t scanToByte(const char* text, size_t pos, size_t end, char c);
+inline int scanToByte(const char* text, int pos, int end, char c) {
+  if (pos >= end) return end;
+  return static_cast<int>(
+      scanToByte(text, static_cast<size_t>(pos), static_cast<size_t>(end), c));
+}
+// The last position in [from, to) holding `c`, or -1.
+int scanBackToByte(const char* text, int from, int to, char c);
 // The first position at or after `pos` holding any byte of `stops`.
 size_t scanToAny(const char* text, size_t pos, size_t end, const char* stops);
 // The first position at or after `pos` where `word` begins.
 size_t scanToWord(const char* text, size_t pos, size_t end, const char* word);
+inline int scanToWord(const char* text, int pos, int end, const char* word) {
+  if (pos >= end) return end;
+  return static_cast<int>(
+      scanToWord(text, static_cast<size_t>(pos), static_cast<size_t>(end), word));
+}
 // Whether `word` begins at `pos` (and ends before `end`).
 bool wordAt(const char* text, size_t pos, size_t end, const char* word);
 
@@ -63,29 +77,78 @@ inline void packByte(int* length, char c) {
   if (*length < TEXT_BUFFER_SIZE - 1) textBuffer[(*length)++] = c;
 }
 
+// A blank: a space or a control byte, but not CR (which ends a line in the
+// compacted texts).  Bytes 128 to 255 are text (Shift-JIS names survive whole).
+inline bool isBlank(char c) {
+  unsigned char b = static_cast<unsigned char>(c);
+  return b <= 32 && b != '\r';
+}
+
 // Index of the first byte at or after `i` that is not a space.
 inline int skipSpaces(const char* line, int i, int len) {
   while (i < len && line[i] == ' ') i++;
   return i;
 }
 
-// Stores the next node in the node table (or the spare when it is full) and
-// returns whether it was counted.  Texts are cut to their capacities.
+// The result of a read that stored no node, whatever the format.
+enum : int { READ_NO_NODES = -9 };
+
+// What every read fills: the part and node tables, how many of each it
+// stored, and the name of the net whose pins it is reading.
+struct NetlistRead {
+  PartRecord* parts;
+  NodeRecord* nodes;
+  int partsStored;
+  int nodesStored;
+  char netName[CAP_NET_NAME + 1];
+};
+
+// The record at the start of a read: nothing stored, no net yet.  Reader
+// records derive from it and begin as {startRead(parts, nodes), ...}.
+inline NetlistRead startRead(PartRecord* parts, NodeRecord* nodes) {
+  return {parts, nodes, 0, 0, {}};
+}
+
+// Stores a part (or, when the table is full, notes its loss).
+inline bool storePart(NetlistRead* read, const char* reference, const char* value,
+                      const char* pcbAttribute) {
+  return addPart(read->parts, &read->partsStored, reference, value, pcbAttribute);
+}
+
+// Stores the next node of the current net in the node table (or the spare
+// when it is full) and returns whether it was counted.  Texts are cut to
+// their capacities.
+bool storeNode(NetlistRead* read, const char* reference, size_t referenceLen, const char* pin,
+               size_t pinLen);
+// The same into any node table, with the net name given (for tests and tools
+// that build node tables).
 bool addNode(NodeRecord* nodes, int* count, const char* reference, size_t referenceLen,
              const char* pin, size_t pinLen, const char* netName);
 
-// The end of every read: no node stored gives -9 (the out count is left
-// alone); otherwise the node count goes out and the part count is the result.
-inline int finishRead(int partsStored, int nodesStored, int* nodeCountOut) {
-  if (nodesStored == 0) return -9;
-  *nodeCountOut = nodesStored;
-  return partsStored;
+// The end of every read: no node stored gives READ_NO_NODES (the out count
+// is left alone); otherwise the node count goes out and the part count is
+// the result.
+inline int finishRead(const NetlistRead* read, int* nodeCountOut) {
+  if (read->nodesStored == 0) return READ_NO_NODES;
+  *nodeCountOut = read->nodesStored;
+  return read->partsStored;
 }
 
-// Reader entry points, selected by the run through the input format.
-int readCadvanceNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
-int readMm2ColmoNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
-int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
-int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
-int readCcfNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
-int readPadsNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut);
+// The loop of the line-state readers: every line (TAB read as a space, other
+// control bytes dropped) goes to `step` from cursor 0 until the step moves
+// the cursor to the line's end; the state carries from line to line.  A step
+// returns the new cursor, or a negative result code that ends the read.
+// Returns 0 when the input ended, else that code.
+template <typename Record>
+int readLineSteps(ByteSource* in, Record* reader,
+                  int (*step)(Record* reader, const char* line, int i, int len)) {
+  char line[READER_LINE_SIZE];
+  int len;
+  while ((len = readLine(in, line, READER_LINE_MAX, LINE_TAB_AS_SPACE | LINE_DROP_CONTROLS)) >= 0) {
+    for (int i = 0; i < len;) {
+      i = step(reader, line, i, len);
+      if (i < 0) return i;
+    }
+  }
+  return 0;
+}

@@ -16,40 +16,32 @@
 
 #include "netlist/losses.h"
 #include "netlist/text.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
 
 namespace {
 
-// Position of the first `word` in text[0..len), or -1.
-int findWord(const char* text, int len, const char* word) {
-  size_t k = scanToWord(text, 0, static_cast<size_t>(len), word);
-  return k < static_cast<size_t>(len) ? static_cast<int>(k) : -1;
-}
-
 enum PackState { PACK_IDLE, PACK_PACKAGE, PACK_PACKAGE_MORE, PACK_NET, PACK_NET_MORE };
 enum ParseState { PARSE_PACKAGES, PARSE_NET_NAME, PARSE_NODES };
 
-// A blank is a space or a control byte other than CR.  Bytes 128 to 255 are
-// text (Shift-JIS names must survive whole).
-inline bool isBlank(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return u == ' ' || (u < 32 && u != '\r');
-}
+// The result codes of this reader (besides the part count).
+enum TelesisResult : int { TELESIS_NO_SECTION = -1, TELESIS_NO_NODES = READ_NO_NODES };
 
-struct Packer {
+// Pass 1's state.
+struct TelesisPacker {
   PackState state;
   int length;  // bytes packed into textBuffer
 };
 
-inline void pack(Packer* p, char c) { packByte(&p->length, c); }
+inline void pack(TelesisPacker* p, char c) { packByte(&p->length, c); }
 
 // A keyword line is packed from its keyword on without its blanks.
-void packKeywordLine(Packer* p, const char* line, int from, int len) {
+void packKeywordLine(TelesisPacker* p, const char* line, int from, int len) {
   for (int i = from; i < len; i++)
     if (!isBlank(line[i])) pack(p, line[i]);
 }
 
-void packPackageLine(Packer* p, const char* line, int len) {
+void packPackageLine(TelesisPacker* p, const char* line, int len) {
   int i = 0;
   while (i < len && (isBlank(line[i]) || line[i] == '\'')) i++;
   // The package, without apostrophes and without a space right before "!".
@@ -94,7 +86,7 @@ void packPackageLine(Packer* p, const char* line, int len) {
 }
 
 // A continued reference list is appended with no separator of its own.
-void packPackageContinuation(Packer* p, const char* line, int len) {
+void packPackageContinuation(TelesisPacker* p, const char* line, int len) {
   int i = 0;
   while (i < len && isBlank(line[i])) i++;
   for (; i < len && line[i] != ',' && line[i] != '\r'; i++) pack(p, line[i]);
@@ -105,7 +97,7 @@ void packPackageContinuation(Packer* p, const char* line, int len) {
 
 // Entries are packed one space apart; a comma ends the line's entries and
 // continues the list on the next line, the line end ends the net.
-void packNodeList(Packer* p, const char* line, int i, int len) {
+void packNodeList(TelesisPacker* p, const char* line, int i, int len) {
   for (;;) {
     while (i < len && isBlank(line[i])) i++;
     for (; i < len && line[i] != ' ' && line[i] != ',' && line[i] != '\r'; i++) pack(p, line[i]);
@@ -126,7 +118,7 @@ void packNodeList(Packer* p, const char* line, int i, int len) {
   }
 }
 
-void packNetLine(Packer* p, const char* line, int len) {
+void packNetLine(TelesisPacker* p, const char* line, int len) {
   // A line without ";" (a blank line, a net without pins) packs nothing, and
   // so does one whose ";" is followed by nothing but blanks up to its line
   // end: a record without entries would swallow the next net's name.
@@ -148,7 +140,7 @@ void packNetLine(Packer* p, const char* line, int len) {
 
 // Pass 1.  Returns the number of bytes packed; the packed text is terminated.
 int packTelesisInput(ByteSource* in) {
-  Packer p;
+  TelesisPacker p;
   p.state = PACK_IDLE;
   p.length = 0;
   char line[READER_LINE_SIZE];
@@ -159,17 +151,17 @@ int packTelesisInput(ByteSource* in) {
   while (p.length < COMPACT_MARK &&
          (len = readLinePiece(in, line, READER_LINE_MAX, rules, &lineOpen)) >= 0) {
     int k;
-    if ((k = findWord(line, len, "$PACKAGES")) >= 0) {
+    if ((k = scanToWord(line, 0, len, "$PACKAGES")) < len) {
       p.state = PACK_PACKAGE;
       packKeywordLine(&p, line, k, len);
       continue;
     }
-    if ((k = findWord(line, len, "$NETS")) >= 0) {
+    if ((k = scanToWord(line, 0, len, "$NETS")) < len) {
       p.state = PACK_NET;
       packKeywordLine(&p, line, k, len);
       continue;
     }
-    if ((k = findWord(line, len, "$END")) >= 0) {
+    if ((k = scanToWord(line, 0, len, "$END")) < len) {
       packKeywordLine(&p, line, k, len);
       ended = true;
       break;
@@ -192,31 +184,22 @@ int packTelesisInput(ByteSource* in) {
   return p.length;
 }
 
-// Pass 2 works on the packed text t[0..end).
-struct Parser {
+// Pass 2 works on the packed text t[0..end); the net name the nodes store
+// (netName) is the first 50 bytes of the whole name without double quotes.
+struct TelesisReader : NetlistRead {
   char* t;
   int end;
   int i;
-  PartRecord* parts;
-  NodeRecord* nodes;
-  int partsStored;
-  int nodesStored;
-  char netName[READER_LINE_SIZE];         // the current net name, up to 519 bytes
-  char nodeNetName[CAP_NET_NAME + 1];     // the same, as the nodes store it
+  char fullNetName[READER_LINE_SIZE];  // the current net name, up to 519 bytes
 };
 
-int skipTo(const Parser* r, int i, char stop) {
-  while (i < r->end && r->t[i] != stop) i++;
-  return i;
-}
-
-int pastLineEnd(const Parser* r, int i) {
-  i = skipTo(r, i, '\r');
+int pastLineEnd(const TelesisReader* r, int i) {
+  i = scanToByte(r->t, i, r->end, '\r');
   return i < r->end ? i + 1 : i;
 }
 
 // One package record; returns false when "$END" ends the parse.
-bool parsePackage(Parser* r) {
+bool parsePackage(TelesisReader* r) {
   char* t = r->t;
   int end = r->end;
   int i = r->i;
@@ -231,7 +214,7 @@ bool parsePackage(Parser* r) {
   char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
   char value[CAP_VALUE + 1];
   int start = i;
-  i = skipTo(r, i, '!');
+  i = scanToByte(t, i, end, '!');
   copyCut(pcbAttribute, CAP_PCB_ATTRIBUTE, t + start, static_cast<size_t>(i - start),
           LOSS_CUT_PCB_ATTRIBUTE);
   trimTrailingSpaces(pcbAttribute);
@@ -240,10 +223,10 @@ bool parsePackage(Parser* r) {
   bool noSemicolon = false;
   if (i < end && t[i] == '"') {
     start = ++i;
-    i = skipTo(r, i, '"');
+    i = scanToByte(t, i, end, '"');
     copyCut(value, CAP_VALUE, t + start, static_cast<size_t>(i - start), LOSS_CUT_VALUE);
     if (i < end) i++;
-    i = skipTo(r, i, ';');
+    i = scanToByte(t, i, end, ';');
   } else {
     // Without a ";" on the record its last comma separates the value from
     // the references.  The value scan itself runs on over the line end.
@@ -256,7 +239,7 @@ bool parsePackage(Parser* r) {
       if (lastComma >= 0) t[lastComma] = ';';
     }
     start = i;
-    i = skipTo(r, i, ';');
+    i = scanToByte(t, i, end, ';');
     copyCut(value, CAP_VALUE, t + start, static_cast<size_t>(i - start), LOSS_CUT_VALUE);
   }
   trimTrailingSpaces(value);
@@ -276,7 +259,7 @@ bool parsePackage(Parser* r) {
     char reference[CAP_REFERENCE + 1];
     copyCut(reference, CAP_REFERENCE, t + start, static_cast<size_t>(i - start),
             LOSS_CUT_REFERENCE);
-    addPart(r->parts, &r->partsStored, reference, value, pcbAttribute);
+    storePart(r, reference, value, pcbAttribute);
     if (i < end && t[i] == ' ') {
       i++;
     } else {
@@ -289,27 +272,27 @@ bool parsePackage(Parser* r) {
 }
 
 // The name of a net record; returns false when a "$" record ends the parse.
-bool parseNetName(Parser* r) {
+bool parseNetName(TelesisReader* r) {
   const char* t = r->t;
   int i = r->i;
   if (t[i] == '$') return false;
   int start = i;
   while (i < r->end && t[i] != ';' && t[i] != ' ') i++;
   int nameEnd = i;
-  copyBytes(r->netName, READER_LINE_MAX, t + start, static_cast<size_t>(nameEnd - start));
-  i = skipTo(r, i, ';');
+  copyBytes(r->fullNetName, READER_LINE_MAX, t + start, static_cast<size_t>(nameEnd - start));
+  i = scanToByte(t, i, r->end, ';');
   if (i < r->end) i++;
   r->i = i;
 
   // Nodes keep the first 50 bytes of the name without its double quotes.
   int n = 0;
   int k = 0;
-  for (; k < CAP_NET_NAME && r->netName[k] != '\0'; k++)
-    if (r->netName[k] != '"') r->nodeNetName[n++] = r->netName[k];
-  r->nodeNetName[n] = '\0';
+  for (; k < CAP_NET_NAME && r->fullNetName[k] != '\0'; k++)
+    if (r->fullNetName[k] != '"') r->netName[n++] = r->fullNetName[k];
+  r->netName[n] = '\0';
   for (int rest = start + k; rest < nameEnd; rest++) {
     if (t[rest] != '"') {
-      noteLoss(LOSS_CUT_NET_NAME, r->nodeNetName, static_cast<size_t>(n));
+      noteLoss(LOSS_CUT_NET_NAME, r->netName, static_cast<size_t>(n));
       break;
     }
   }
@@ -317,12 +300,12 @@ bool parseNetName(Parser* r) {
 }
 
 // One pin entry "REF.PIN"; returns whether the net's record ended.
-bool parseNode(Parser* r) {
+bool parseNode(TelesisReader* r) {
   const char* t = r->t;
   int end = r->end;
   int i = r->i;
   int refStart = i;
-  i = skipTo(r, i, '.');  // runs on over spaces and line ends
+  i = scanToByte(t, i, end, '.');  // runs on over spaces and line ends
   int refEnd = i;
   if (i < end) i++;
   int pinStart = i;
@@ -334,38 +317,32 @@ bool parseNode(Parser* r) {
     i++;
     netEnded = true;
   }
-  addNode(r->nodes, &r->nodesStored, t + refStart, static_cast<size_t>(refEnd - refStart),
-          t + pinStart, static_cast<size_t>(pinEnd - pinStart), r->nodeNetName);
+  storeNode(r, t + refStart, static_cast<size_t>(refEnd - refStart), t + pinStart,
+            static_cast<size_t>(pinEnd - pinStart));
   r->i = i;
   return netEnded;
 }
 
 }  // namespace
 
-int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut) {
+int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
+                       int /*formatOption*/) {
   int packed = packTelesisInput(in);
-  if (packed == 0) return -9;
+  if (packed == 0) return TELESIS_NO_NODES;
 
-  Parser r;
-  r.t = textBuffer;
-  r.end = static_cast<int>(strlen(textBuffer));  // a zero byte ends the text
-  r.parts = parts;
-  r.nodes = nodes;
-  r.partsStored = 0;
-  r.nodesStored = 0;
-  r.netName[0] = '\0';
-  r.nodeNetName[0] = '\0';
+  // A zero byte ends the packed text.
+  TelesisReader r{startRead(parts, nodes), textBuffer, static_cast<int>(strlen(textBuffer)), 0, ""};
 
   ParseState state;
-  int k = findWord(r.t, r.end, "$PACKAGES");
-  if (k >= 0) {
+  int k = scanToWord(r.t, 0, r.end, "$PACKAGES");
+  if (k < r.end) {
     state = PARSE_PACKAGES;
     r.i = k + 9;
-  } else if ((k = findWord(r.t, r.end, "$NETS")) >= 0) {
+  } else if ((k = scanToWord(r.t, 0, r.end, "$NETS")) < r.end) {
     state = PARSE_NET_NAME;
     r.i = k + 5;
   } else {
-    return -1;
+    return TELESIS_NO_SECTION;
   }
   r.i = pastLineEnd(&r, r.i);
 
@@ -390,5 +367,5 @@ int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int
     }
   }
 
-  return finishRead(r.partsStored, r.nodesStored, nodeCountOut);
+  return finishRead(&r, nodeCountOut);
 }

@@ -21,7 +21,7 @@
 #include "netlist/model.h"
 #include "netlist/text.h"
 #include "options/options.h"
-#include "readers/reader_io.h"
+#include "readers/formats.h"
 #include "run/category.h"
 #include "run/previous.h"
 #include "run/output_file.h"
@@ -75,15 +75,9 @@ void appendResultBytes(const char* text, size_t len) {
 void appendMessage(int pair) { appendResult(messageText(pair)); }
 
 int callReader(int format, ByteSource* in) {
-  switch (format) {
-    case FORMAT_CADVANCE: return readCadvanceNetlist(in, partTable, nodeTable, &nodeCount);
-    case FORMAT_MM2_COLMO: return readMm2ColmoNetlist(in, partTable, nodeTable, &nodeCount);
-    case FORMAT_PROTEL: return readProtelNetlist(in, partTable, nodeTable, &nodeCount);
-    case FORMAT_TELESIS: return readTelesisNetlist(in, partTable, nodeTable, &nodeCount);
-    case FORMAT_CCF: return readCcfNetlist(in, partTable, nodeTable, &nodeCount);
-    case FORMAT_PADS: return readPadsNetlist(in, partTable, nodeTable, &nodeCount);
-    default: return -1;  // "(RFU)" and unknown formats have no reader
-  }
+  const FormatRow* row = formatRow(format);
+  if (row == nullptr || row->read == nullptr) return READ_NO_READER;
+  return row->read(in, partTable, nodeTable, &nodeCount, settingValues[VAL_FORMAT_OPTION_VALUE]);
 }
 
 void appendFailure(int pair, const char* path) {

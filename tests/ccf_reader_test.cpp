@@ -174,7 +174,7 @@ TEST(CcfReader, ResultCodes) {
   bindNetlistTables();
   openMemorySource(&source, bytes.data(), bytes.size());
   int out = 77;
-  EXPECT_EQ(readCcfNetlist(&source, partTable, nodeTable, &out), -9);
+  EXPECT_EQ(readCcfNetlist(&source, partTable, nodeTable, &out, 0), -9);
   EXPECT_EQ(out, 77);
 }
 

@@ -167,7 +167,7 @@ TEST(TelesisReader, ResultCodes) {
   bindNetlistTables();
   openMemorySource(&source, bytes.data(), bytes.size());
   int out = 77;
-  EXPECT_EQ(readTelesisNetlist(&source, partTable, nodeTable, &out), -1);
+  EXPECT_EQ(readTelesisNetlist(&source, partTable, nodeTable, &out, 0), -1);
   EXPECT_EQ(out, 77);
 }
 

@@ -85,7 +85,7 @@ int readBytes(ReaderFn reader, const std::string& bytes, int* nodesOut) {
   bindNetlistTables();
   openMemorySource(&source, bytes.data(), bytes.size());
   int nodes = 0;
-  int result = reader(&source, partTable, nodeTable, &nodes);
+  int result = reader(&source, partTable, nodeTable, &nodes, settingValues[VAL_FORMAT_OPTION_VALUE]);
   *nodesOut = nodes;
   return result;
 }

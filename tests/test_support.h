@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "netlist/model.h"
+#include "readers/formats.h"
 #include "readers/reader_io.h"
 
 // A fresh directory, removed with everything in it at the end of its scope.
@@ -34,8 +35,9 @@ CliResult runCli(const std::vector<std::string>& args, const std::string& cwd);
 // The text with every LF turned into CR LF (how the run writes its files).
 std::string crlf(const std::string& text);
 
-using ReaderFn = int (*)(ByteSource*, PartRecord*, NodeRecord*, int*);
-// Binds the tables and runs a reader over the bytes; returns its result.
+using ReaderFn = ReadFunction;
+// Binds the tables and runs a reader over the bytes, with the format option
+// of the option store; returns its result.
 int readBytes(ReaderFn reader, const std::string& bytes, int* nodesOut);
 
 std::string sourceDir();

@@ -4,6 +4,7 @@
 #include "window/control_table.h"
 
 #include "options/options.h"
+#include "readers/formats.h"
 
 int charWidth = 8;
 int lineHeight = 16;
@@ -85,12 +86,35 @@ constexpr bool selects(int id, int valueIndex, int value) {
   return controlTable[id].kind == KIND_RADIO_BUTTON && controlTable[id].valueIndex == valueIndex &&
          id - controlTable[id].groupBase == value;
 }
-static_assert(selects(ID_CADVANCE, VAL_INPUT_FORMAT, FORMAT_CADVANCE) &&
-              selects(ID_MM2_COLMO, VAL_INPUT_FORMAT, FORMAT_MM2_COLMO) &&
-              selects(ID_PROTEL, VAL_INPUT_FORMAT, FORMAT_PROTEL) &&
-              selects(ID_TELESIS, VAL_INPUT_FORMAT, FORMAT_TELESIS) &&
-              selects(ID_CCF, VAL_INPUT_FORMAT, FORMAT_CCF) &&
-              selects(ID_PADS, VAL_INPUT_FORMAT, FORMAT_PADS));
+constexpr bool sameText(const char* a, const char* b) {
+  if (a == nullptr || b == nullptr) return a == b;
+  for (; *a != '\0' && *a == *b; a++, b++) {
+  }
+  return *a == *b;
+}
+
+// The input-format group holds one radio button per row of the format table,
+// in the table's order, selecting that row's value under that row's labels.
+constexpr bool formatRowsAgree() {
+  for (int k = 0; k < FORMAT_COUNT; k++) {
+    const FormatRow& format = formatTable[k];
+    int id = ID_INPUT_FIRST + k;
+    if (!selects(id, VAL_INPUT_FORMAT, format.inputFormat) ||
+        controlTable[id].groupBase != ID_INPUT_FIRST ||
+        !sameText(controlTable[id].labels[0], format.labels[0]) ||
+        !sameText(controlTable[id].labels[1], format.labels[1]))
+      return false;
+  }
+  const ControlRecord& after = controlTable[static_cast<int>(ID_INPUT_FIRST) + FORMAT_COUNT];
+  return after.kind != KIND_RADIO_BUTTON || after.groupBase != ID_INPUT_FIRST;
+}
+static_assert(formatRowsAgree(), "the window's input-format buttons follow the format table");
+constexpr int formatButton(int inputFormat) { return ID_INPUT_FIRST + inputFormat; }
+static_assert(ID_CADVANCE == formatButton(FORMAT_CADVANCE) &&
+              ID_MM2_COLMO == formatButton(FORMAT_MM2_COLMO) &&
+              ID_INPUT_RFU == formatButton(FORMAT_RFU) && ID_PROTEL == formatButton(FORMAT_PROTEL) &&
+              ID_TELESIS == formatButton(FORMAT_TELESIS) && ID_CCF == formatButton(FORMAT_CCF) &&
+              ID_PADS == formatButton(FORMAT_PADS));
 static_assert(selects(ID_KICAD_V5, VAL_PROJECT_KIND, PROJECT_KIND_KICAD5) &&
               selects(ID_KICAD_V6, VAL_PROJECT_KIND, PROJECT_KIND_KICAD6));
 static_assert(controlTable[ID_OUTPUT_NAME_WITH_REV].valueIndex == VAL_OUTPUT_NAME_WITH_REV &&
