@@ -29,6 +29,8 @@ inline int copyBytes(char* dst, int cap, const char* src, size_t len) {
   return n;
 }
 
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
 // Removes trailing spaces (byte 32 only).
 inline void trimTrailingSpaces(char* text) {
   size_t n = strlen(text);

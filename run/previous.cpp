@@ -39,7 +39,6 @@ struct Listing {
   bool found[100];
 };
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 void noteReportName(const char* name, void* context) {
   size_t len = strlen(name);

@@ -28,7 +28,6 @@ namespace {
 
 enum : int { NUMBER_TEXT_MAX = 1023 };
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // White space as the C library's isspace sees it in the "C" locale.
 bool isCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
@@ -246,6 +245,34 @@ double parseScaledValue(const char* value, const char* category) {
   }
 }
 
+namespace {
+
+// The footprint code a PCB attribute gives: the attribute itself when it
+// already is a code (it holds a ':'), a too-long one counted and reported
+// (`tooLongLead` opens the report line) and left without a code, else the
+// category file's code for (category, attribute) or nothing.  `walk` must
+// see its (category, attribute) pairs in ascending order.  The parts' codes
+// lose a leading ':' (":Lib:Fp" gives "Lib:Fp"); the previous report's rows
+// keep their attribute whole.
+const char* resolveFootprint(TextOut* report, IndexWalk* walk, const char* category,
+                             const char* pcb, const char* reference, const char* tooLongLead,
+                             bool dropLeadingColon) {
+  if (pcb[0] == '\0') return emptyText;
+  if (!isLiteralFootprint(pcb)) {
+    const char* code = walkIndexTo(walk, category, pcb);
+    return code != nullptr ? code : emptyText;
+  }
+  if (isTooLong(pcb)) {
+    writeProblemLine(report, tooLongLead, reference, pcb);
+    statusCounters.tooLong++;
+    return emptyText;
+  }
+  const char* code = dropLeadingColon && pcb[0] == ':' ? pcb + 1 : pcb;
+  return storeInTextPool(code, strlen(code));
+}
+
+}  // namespace
+
 void resolvePreviousFootprints(TextOut* report) {
   sortByKey(previousTable, previousCount, [](const PreviousRow& row, KeyPacker& key) {
     key.text(row.category).text(row.pcbAttribute);
@@ -254,21 +281,8 @@ void resolvePreviousFootprints(TextOut* report) {
   startIndexWalk(&walk);
   for (int i = 0; i < previousCount; i++) {
     PreviousRow& row = previousTable[i];
-    const char* pcb = row.pcbAttribute;
-    if (isLiteralFootprint(pcb)) {
-      if (isTooLong(pcb)) {
-        writeProblemLine(report, "\"(too long) previous REF=", row.reference, pcb);
-        statusCounters.tooLong++;
-        row.currentFootprint = emptyText;
-      } else {
-        row.currentFootprint = storeInTextPool(pcb, strlen(pcb));
-      }
-    } else if (pcb[0] == '\0') {
-      row.currentFootprint = emptyText;
-    } else {
-      const char* code = walkIndexTo(&walk, row.category, pcb);
-      row.currentFootprint = code != nullptr ? code : emptyText;
-    }
+    row.currentFootprint = resolveFootprint(report, &walk, row.category, row.pcbAttribute,
+                                            row.reference, "\"(too long) previous REF=", false);
   }
 }
 
@@ -298,22 +312,8 @@ void resolvePartFootprints(TextOut* report, PartRecord* parts, int count) {
   startIndexWalk(&walk);
   for (int i = 0; i < count; i++) {
     PartRecord& part = parts[i];
-    const char* pcb = part.pcbAttribute;
-    if (isLiteralFootprint(pcb)) {
-      if (isTooLong(pcb)) {
-        writeProblemLine(report, "\"(too long) REF=", part.reference, pcb);
-        statusCounters.tooLong++;
-        part.footprint = emptyText;
-      } else {
-        const char* code = pcb[0] == ':' ? pcb + 1 : pcb;
-        part.footprint = storeInTextPool(code, strlen(code));
-      }
-    } else if (pcb[0] == '\0') {
-      part.footprint = emptyText;
-    } else {
-      const char* code = walkIndexTo(&walk, part.category, pcb);
-      part.footprint = code != nullptr ? code : emptyText;
-    }
+    part.footprint = resolveFootprint(report, &walk, part.category, part.pcbAttribute,
+                                      part.reference, "\"(too long) REF=", true);
   }
 }
 
