@@ -44,22 +44,39 @@ struct KeyPacker {
     }
     if (room > 0) key |= static_cast<uint64_t>(byte) << (8 * --room);
   }
-  // A text and its terminator, which sorts before every byte.
+  // A text and its terminator, which sorts before every byte.  The bytes
+  // before the window are passed over in one loop and the window filled in
+  // another, since deeper windows are packed again from the start.
   KeyPacker& text(const char* text) {
-    for (const char* p = text; room > 0; p++) {
-      putByte(static_cast<unsigned char>(*p));
-      if (*p == '\0') break;
+    const char* p = text;
+    for (; skip > 0; skip--)
+      if (*p++ == '\0') {
+        skip--;
+        return *this;
+      }
+    for (; room > 0; p++) {
+      unsigned char byte = static_cast<unsigned char>(*p);
+      key |= static_cast<uint64_t>(byte) << (8 * --room);
+      if (byte == 0) break;
     }
     return *this;
   }
   // A signed 32-bit number as four bytes in numeric order.
   KeyPacker& number(int32_t value) {
+    if (skip >= 4) {
+      skip -= 4;
+      return *this;
+    }
     uint32_t bits = static_cast<uint32_t>(value) ^ 0x80000000u;
     for (int shift = 24; shift >= 0 && room > 0; shift -= 8) putByte(static_cast<unsigned char>(bits >> shift));
     return *this;
   }
   // A double (never NaN) as eight bytes in numeric order; -0 equals 0.
   KeyPacker& number(double value) {
+    if (skip >= 8) {
+      skip -= 8;
+      return *this;
+    }
     double x = value + 0.0;
     uint64_t bits;
     memcpy(&bits, &x, sizeof bits);

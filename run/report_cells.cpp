@@ -3,22 +3,54 @@
 
 #include <cstring>
 
-void putBareCell(TextOut* out, const char* text) {
-  if (strpbrk(text, ",\"") == nullptr) {
-    putText(out, text);
-    return;
+namespace {
+
+// Bytes that a cell's text is scanned for before it is written.
+enum : unsigned { HOLDS_COMMA = 1, HOLDS_QUOTE = 2, HOLDS_LINE_FEED = 4 };
+
+// Which of ',', '"' and '\n' the text holds, and its length, in one pass:
+// cells are short, and most hold none of them and go out in one copy.
+unsigned scanCell(const char* text, size_t* len) {
+  unsigned holds = 0;
+  const char* p = text;
+  for (; *p != '\0'; p++) {
+    if (*p == ',') holds |= HOLDS_COMMA;
+    else if (*p == '"') holds |= HOLDS_QUOTE;
+    else if (*p == '\n') holds |= HOLDS_LINE_FEED;
   }
-  putLiteral(out, "\"");
-  putQuotedText(out, text);
-  putLiteral(out, "\"");
+  *len = static_cast<size_t>(p - text);
+  return holds;
 }
 
-void putQuotedText(TextOut* out, const char* text) {
+// The text inside quotes: each '"' doubled; a line feed after the last '"'
+// goes out as CR LF.
+void putQuotedPieces(TextOut* out, const char* text) {
   for (const char* quote; (quote = strchr(text, '"')) != nullptr; text = quote + 1) {
     putBytes(out, text, static_cast<size_t>(quote - text));
     putLiteral(out, "\"\"");
   }
   putText(out, text);
+}
+
+}  // namespace
+
+void putBareCell(TextOut* out, const char* text) {
+  size_t len;
+  unsigned holds = scanCell(text, &len);
+  if ((holds & (HOLDS_COMMA | HOLDS_QUOTE)) == 0) {
+    if (holds == 0) putBytes(out, text, len);
+    else putText(out, text);
+    return;
+  }
+  putLiteral(out, "\"");
+  putQuotedPieces(out, text);
+  putLiteral(out, "\"");
+}
+
+void putQuotedText(TextOut* out, const char* text) {
+  size_t len;
+  if ((scanCell(text, &len) & (HOLDS_QUOTE | HOLDS_LINE_FEED)) == 0) putBytes(out, text, len);
+  else putQuotedPieces(out, text);
 }
 
 namespace {
@@ -37,6 +69,14 @@ const char* closingQuote(const char* p) {
   }
 }
 
+// The ',' or terminator that ends the bare cell at `p` (cells are short: a
+// plain loop beats a library call).
+template <typename Char>
+Char* cellEnd(Char* p) {
+  while (*p != ',' && *p != '\0') p++;
+  return p;
+}
+
 }  // namespace
 
 bool splitReportRow(char* line, ReportCells* cells) {
@@ -47,7 +87,7 @@ bool splitReportRow(char* line, ReportCells* cells) {
       if (p == nullptr) return false;
       p++;
     } else {
-      p += strcspn(p, ",");
+      p = cellEnd(p);
     }
     if (*p == '\0') break;
     p++;
@@ -72,7 +112,7 @@ bool splitReportRow(char* line, ReportCells* cells) {
       end = out;
       p = in + 1;
     } else {
-      p += strcspn(p, ",");
+      p = cellEnd(p);
       end = p;
     }
     if (i < REPORT_COLUMNS) {
