@@ -5,23 +5,6 @@
 
 namespace {
 
-// Bytes that a cell's text is scanned for before it is written.
-enum : unsigned { HOLDS_COMMA = 1, HOLDS_QUOTE = 2, HOLDS_LINE_FEED = 4 };
-
-// Which of ',', '"' and '\n' the text holds, and its length, in one pass:
-// cells are short, and most hold none of them and go out in one copy.
-unsigned scanCell(const char* text, size_t* len) {
-  unsigned holds = 0;
-  const char* p = text;
-  for (; *p != '\0'; p++) {
-    if (*p == ',') holds |= HOLDS_COMMA;
-    else if (*p == '"') holds |= HOLDS_QUOTE;
-    else if (*p == '\n') holds |= HOLDS_LINE_FEED;
-  }
-  *len = static_cast<size_t>(p - text);
-  return holds;
-}
-
 // The text inside quotes: each '"' doubled; a line feed after the last '"'
 // goes out as CR LF.
 void putQuotedPieces(TextOut* out, const char* text) {
@@ -34,12 +17,16 @@ void putQuotedPieces(TextOut* out, const char* text) {
 
 }  // namespace
 
+// Most cells hold none of ',', '"' and '\n' and go out in one copy, found
+// by one library scan.
 void putBareCell(TextOut* out, const char* text) {
-  size_t len;
-  unsigned holds = scanCell(text, &len);
-  if ((holds & (HOLDS_COMMA | HOLDS_QUOTE)) == 0) {
-    if (holds == 0) putBytes(out, text, len);
-    else putText(out, text);
+  size_t plain = strcspn(text, ",\"\n");
+  if (text[plain] == '\0') {
+    putBytes(out, text, plain);
+    return;
+  }
+  if (strpbrk(text + plain, ",\"") == nullptr) {
+    putText(out, text);
     return;
   }
   putLiteral(out, "\"");
@@ -48,8 +35,8 @@ void putBareCell(TextOut* out, const char* text) {
 }
 
 void putQuotedText(TextOut* out, const char* text) {
-  size_t len;
-  if ((scanCell(text, &len) & (HOLDS_QUOTE | HOLDS_LINE_FEED)) == 0) putBytes(out, text, len);
+  size_t plain = strcspn(text, "\"\n");
+  if (text[plain] == '\0') putBytes(out, text, plain);
   else putQuotedPieces(out, text);
 }
 
@@ -100,14 +87,19 @@ bool splitReportRow(char* line, ReportCells* cells) {
     char* start = quoted ? p + 1 : p;
     char* end;
     if (quoted) {
+      // Stretches between quotes move whole; the first pass found the
+      // closing quote, so every search here finds a quote.
       char* out = start;
       char* in = start;
       for (;;) {
-        if (*in == '"') {
-          if (in[1] != '"') break;
-          in++;
-        }
-        *out++ = *in++;
+        char* quote = strchr(in, '"');
+        size_t n = static_cast<size_t>(quote - in);
+        if (out != in) memmove(out, in, n);
+        out += n;
+        in = quote;
+        if (in[1] != '"') break;
+        *out++ = '"';
+        in += 2;
       }
       end = out;
       p = in + 1;
