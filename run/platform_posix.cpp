@@ -167,11 +167,11 @@ unsigned long processNumber() { return static_cast<unsigned long>(getpid()); }
 extern "C" char __bss_start[];
 extern "C" char _end[];
 
-// The run's first 2 MB stretch of this range (its buffers and settings)
-// was touched by the C library's start-up before the request, so it holds
-// small pages, each of whose first touches costs as much as clearing a
-// whole large page on some virtual machines: it is collapsed into one
-// large page at once, where the system offers that.
+// The first whole 2 MB stretch of this range (the run's buffers and
+// settings) was touched by the C library's start-up before the request, so
+// it holds small pages, and on some virtual machines each first touch of a
+// small page costs a tenth of clearing a whole large page: the stretch is
+// collapsed into one large page at once, where the system offers that.
 #ifndef MADV_COLLAPSE
 #define MADV_COLLAPSE 25
 #endif
