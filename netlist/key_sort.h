@@ -37,26 +37,27 @@ struct KeyPacker {
 
   explicit KeyPacker(int level = 0) : skip(8 * level) {}
 
-  void putByte(unsigned char byte) {
-    if (skip > 0) {
-      skip--;
-      return;
-    }
-    if (room > 0) key |= static_cast<uint64_t>(byte) << (8 * --room);
-  }
-  // A text and its terminator, which sorts before every byte.
+  // A text and its terminator, which sorts before every byte.  The bytes
+  // before the window are passed over in one loop and the window filled in
+  // another, since deeper windows are packed again from the start.
   KeyPacker& text(const char* text) {
-    for (const char* p = text; room > 0; p++) {
-      putByte(static_cast<unsigned char>(*p));
-      if (*p == '\0') break;
+    const char* p = text;
+    for (; skip > 0; skip--)
+      if (*p++ == '\0') {
+        skip--;
+        return *this;
+      }
+    for (; room > 0; p++) {
+      unsigned char byte = static_cast<unsigned char>(*p);
+      key |= static_cast<uint64_t>(byte) << (8 * --room);
+      if (byte == 0) break;
     }
     return *this;
   }
   // A signed 32-bit number as four bytes in numeric order.
   KeyPacker& number(int32_t value) {
     uint32_t bits = static_cast<uint32_t>(value) ^ 0x80000000u;
-    for (int shift = 24; shift >= 0 && room > 0; shift -= 8) putByte(static_cast<unsigned char>(bits >> shift));
-    return *this;
+    return wide(static_cast<uint64_t>(bits) << 32, 4);
   }
   // A double (never NaN) as eight bytes in numeric order; -0 equals 0.
   KeyPacker& number(double value) {
@@ -64,7 +65,22 @@ struct KeyPacker {
     uint64_t bits;
     memcpy(&bits, &x, sizeof bits);
     bits = (bits >> 63) != 0 ? ~bits : bits | (1ull << 63);
-    for (int shift = 56; shift >= 0 && room > 0; shift -= 8) putByte(static_cast<unsigned char>(bits >> shift));
+    return wide(bits, 8);
+  }
+
+ private:
+  // The top `width` bytes of `bits`, most significant first, as that many
+  // putByte calls would lay them: the skipped ones passed, the window's
+  // free bytes filled.
+  KeyPacker& wide(uint64_t bits, int width) {
+    int pass = skip < width ? skip : width;
+    skip -= pass;
+    width -= pass;
+    int take = room < width ? room : width;
+    if (take == 0) return *this;
+    bits <<= 8 * pass;  // pass < 8 here: a field of 8 bytes passed whole takes none
+    room -= take;
+    key |= (bits >> (64 - 8 * take)) << (8 * room);
     return *this;
   }
 };
@@ -82,8 +98,13 @@ void sortItemsByKey(SortItem* items, int count, const Record* records, Pack pack
     pack(records[items[i].index], packer);
     items[i].key = packer.key;
   }
-  stableSort(items, count, sortItemScratch,
-             [](const SortItem& a, const SortItem& b) { return a.key < b.key; });
+  // Items already in key order (deeper windows of equal texts, inputs
+  // written in order) stay as they are: a stable sort would not move them.
+  bool ordered = true;
+  for (int i = 1; i < count && ordered; i++) ordered = items[i - 1].key <= items[i].key;
+  if (!ordered)
+    stableSort(items, count, sortItemScratch,
+               [](const SortItem& a, const SortItem& b) { return a.key < b.key; });
   for (int start = 0; start < count;) {
     int end = start + 1;
     while (end < count && items[end].key == items[start].key) end++;

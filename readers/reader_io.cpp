@@ -1,6 +1,7 @@
 // Line reading, the byte toolkit and the read record shared by the readers.
 #include "readers/reader_io.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "netlist/losses.h"
@@ -15,6 +16,19 @@ static int copyPrintable(ByteSource* source, char* buf, int n, int cap) {
   size_t room = static_cast<size_t>(cap - n);
   if (end - p > room) end = p + room;
   size_t start = p;
+  // Eight bytes at a time while none of them is below 32: in x - 0x20..20
+  // the lowest byte below 32 gets its top bit set while ~x has it set too
+  // (a byte of 0xA0 and above is cleared by ~x); a borrow only starts at
+  // such a byte, so a word without one never shows a bit.
+  const uint64_t ones = 0x0101010101010101ull;
+  while (end - p >= 8) {
+    uint64_t x;
+    memcpy(&x, data + p, 8);
+    if (((x - 32 * ones) & ~x & 0x80 * ones) != 0) break;
+    memcpy(buf + n, &x, 8);
+    n += 8;
+    p += 8;
+  }
   while (p < end && data[p] >= 32) buf[n++] = static_cast<char>(data[p++]);
   source->pos = p;
   return static_cast<int>(p - start);

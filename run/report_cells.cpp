@@ -3,22 +3,41 @@
 
 #include <cstring>
 
-void putBareCell(TextOut* out, const char* text) {
-  if (strpbrk(text, ",\"") == nullptr) {
-    putText(out, text);
-    return;
-  }
-  putLiteral(out, "\"");
-  putQuotedText(out, text);
-  putLiteral(out, "\"");
-}
+namespace {
 
-void putQuotedText(TextOut* out, const char* text) {
+// The text inside quotes: each '"' doubled; a line feed after the last '"'
+// goes out as CR LF.
+void putQuotedPieces(TextOut* out, const char* text) {
   for (const char* quote; (quote = strchr(text, '"')) != nullptr; text = quote + 1) {
     putBytes(out, text, static_cast<size_t>(quote - text));
     putLiteral(out, "\"\"");
   }
   putText(out, text);
+}
+
+}  // namespace
+
+// Most cells hold none of ',', '"' and '\n' and go out in one copy, found
+// by one library scan.
+void putBareCell(TextOut* out, const char* text) {
+  size_t plain = strcspn(text, ",\"\n");
+  if (text[plain] == '\0') {
+    putBytes(out, text, plain);
+    return;
+  }
+  if (strpbrk(text + plain, ",\"") == nullptr) {
+    putText(out, text);
+    return;
+  }
+  putLiteral(out, "\"");
+  putQuotedPieces(out, text);
+  putLiteral(out, "\"");
+}
+
+void putQuotedText(TextOut* out, const char* text) {
+  size_t plain = strcspn(text, "\"\n");
+  if (text[plain] == '\0') putBytes(out, text, plain);
+  else putQuotedPieces(out, text);
 }
 
 namespace {
@@ -37,6 +56,14 @@ const char* closingQuote(const char* p) {
   }
 }
 
+// The ',' or terminator that ends the bare cell at `p` (cells are short: a
+// plain loop beats a library call).
+template <typename Char>
+Char* cellEnd(Char* p) {
+  while (*p != ',' && *p != '\0') p++;
+  return p;
+}
+
 }  // namespace
 
 bool splitReportRow(char* line, ReportCells* cells) {
@@ -47,7 +74,7 @@ bool splitReportRow(char* line, ReportCells* cells) {
       if (p == nullptr) return false;
       p++;
     } else {
-      p += strcspn(p, ",");
+      p = cellEnd(p);
     }
     if (*p == '\0') break;
     p++;
@@ -60,19 +87,24 @@ bool splitReportRow(char* line, ReportCells* cells) {
     char* start = quoted ? p + 1 : p;
     char* end;
     if (quoted) {
+      // Stretches between quotes move whole; the first pass found the
+      // closing quote, so every search here finds a quote.
       char* out = start;
       char* in = start;
       for (;;) {
-        if (*in == '"') {
-          if (in[1] != '"') break;
-          in++;
-        }
-        *out++ = *in++;
+        char* quote = strchr(in, '"');
+        size_t n = static_cast<size_t>(quote - in);
+        if (out != in) memmove(out, in, n);
+        out += n;
+        in = quote;
+        if (in[1] != '"') break;
+        *out++ = '"';
+        in += 2;
       }
       end = out;
       p = in + 1;
     } else {
-      p += strcspn(p, ",");
+      p = cellEnd(p);
       end = p;
     }
     if (i < REPORT_COLUMNS) {

@@ -96,6 +96,36 @@ TEST(KeySort, EveryPartSortGivesTheOrderOfAStableSortWithStrcmp) {
   }
 }
 
+TEST(KeySort, TablesAlreadyInOrderOrOfEqualRecordsStayAsTheyAre) {
+  // A second sort finds every window already in order and must not move a
+  // record; equal records keep their order through every window.
+  std::mt19937 rng(15);
+  fillRandomParts(rng, 500);
+  sortPartsForReport(partTable, 500);
+  std::vector<std::string> once = statuses(partTable, 500);
+  sortPartsForReport(partTable, 500);
+  EXPECT_EQ(statuses(partTable, 500), once);
+
+  bindNetlistTables();
+  partCount = 0;
+  std::vector<std::string> order;
+  for (int i = 0; i < 300; i++) {
+    // One long value and PCB attribute, so that every window ties.
+    addPart(partTable, &partCount, "R1", "10k 1% 0.1W thin film 0603 automotive",
+            "RESC1608X55N_SAME_FOR_EVERY_PART");
+    strcpy(partTable[i].category, "R");
+    partTable[i].numericValue = 10000;
+    partTable[i].refNumber = i < 150 ? 1 : 0;  // the second half sorts first
+    snprintf(partTable[i].status, CAP_STATUS + 1, "%d", i);
+  }
+  for (int i = 150; i < 300; i++) order.push_back(std::to_string(i));
+  for (int i = 0; i < 150; i++) order.push_back(std::to_string(i));
+  sortPartsForReport(partTable, 300);
+  EXPECT_EQ(statuses(partTable, 300), order);
+  sortPartsByCategoryAndPcb(partTable, 300);
+  EXPECT_EQ(statuses(partTable, 300), order);
+}
+
 namespace {
 
 struct TestNode {
