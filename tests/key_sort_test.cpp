@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <string>
@@ -49,7 +50,7 @@ bool forReport(const PartRecord& a, const PartRecord& b) {
 // position, so an order can be read back.
 void fillRandomParts(std::mt19937& rng, int count) {
   static const int32_t numbers[] = {0, 1, -1, 7, INT32_MAX, INT32_MIN, 256, 65536};
-  static const double values[] = {0.0, -0.0, 1e-12, 1000, -1000, 1e300, -1e300, 2.5, 1e309};
+  static const double values[] = {0.0, -0.0, 1e-12, 1000, -1000, 1e300, -1e300, 2.5, HUGE_VAL};
   bindNetlistTables();
   partCount = 0;
   for (int i = 0; i < count; i++) {
