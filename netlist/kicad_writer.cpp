@@ -112,6 +112,27 @@ void putStamp(TextOut* out, uint32_t stamp) {
   putBytes(out, hex, sizeof hex);
 }
 
+// The node flags that normalisation leaves, found for a node table it did
+// not make: NODE_HAS_PART and the reference's byte classes for a node whose
+// reference a part carries, and NODE_STARTS_NET on such a node whose net
+// differs from that of the last such node before it.
+const uint8_t* deriveReferenceFlags(const PartRecord* partRecords, int parts,
+                                    const NodeRecord* nodes, int nodes_) {
+  static uint8_t flags[MAX_NODES + 1];
+  fillReferenceSet(partRecords, parts);
+  const char* lastNet = nullptr;
+  for (int i = 0; i < nodes_; i++) {
+    size_t len;
+    uint8_t classes = classifyText(nodes[i].reference, &len);
+    flags[i] = 0;
+    if (len == 0 || !referenceSetHas(nodes[i].reference)) continue;
+    flags[i] = NODE_HAS_PART | classes;
+    if (lastNet == nullptr || strcmp(lastNet, nodes[i].netName) != 0) flags[i] |= NODE_STARTS_NET;
+    lastNet = nodes[i].netName;
+  }
+  return flags;
+}
+
 }  // namespace
 
 int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
@@ -141,37 +162,29 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
   }
   putLiteral(out, ")\r\n  (nets");
 
-  if (referenceFlags == nullptr) fillReferenceSet(partRecords, parts);
+  if (referenceFlags == nullptr) referenceFlags = deriveReferenceFlags(partRecords, parts, nodes, nodes_);
 
   int code = 1;
-  const char* openNet = nullptr;
+  bool netOpen = false;
   bool netOfNodeOpen = false;  // the net of the node at hand is open
   for (int i = 0; i < nodes_; i++) {
     const NodeRecord& node = nodes[i];
-    uint8_t flags;
-    size_t referenceLen;
-    if (referenceFlags != nullptr) {
-      flags = referenceFlags[i];
-      referenceLen = (flags & NODE_HAS_PART) != 0 ? strlen(node.reference) : 0;
-      if ((flags & NODE_STARTS_NET) != 0) netOfNodeOpen = false;
-    } else {
-      flags = classifyText(node.reference, &referenceLen);
-      if (referenceLen > 0 && referenceSetHas(node.reference)) flags |= NODE_HAS_PART;
-      netOfNodeOpen = openNet != nullptr && strcmp(openNet, node.netName) == 0;
-    }
+    uint8_t flags = referenceFlags[i];
+    size_t referenceLen = (flags & NODE_HAS_PART) != 0 ? strlen(node.reference) : 0;
+    if ((flags & NODE_STARTS_NET) != 0) netOfNodeOpen = false;
     if ((flags & NODE_HAS_PART) == 0) {
       noteLoss(LOSS_PIN_WITHOUT_PART, node.reference, strlen(node.reference), '.', node.pin,
                strlen(node.pin));
       continue;
     }
     if (!netOfNodeOpen) {
-      if (openNet != nullptr) putLiteral(out, ")");
+      if (netOpen) putLiteral(out, ")");
       putLiteral(out, "\r\n    (net (code ");
       putDecimal(out, code++);
       putLiteral(out, ") (name ");
       putKicadText(out, node.netName, utf8, true);
       putLiteral(out, ")");
-      openNet = node.netName;
+      netOpen = true;
       netOfNodeOpen = true;
     }
     putLiteral(out, "\r\n      (node (ref ");
@@ -181,7 +194,7 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
     putKicadText(out, node.pin, utf8, false);
     putLiteral(out, "))");
   }
-  if (openNet != nullptr) putLiteral(out, ")");
+  if (netOpen) putLiteral(out, ")");
   putLiteral(out, "))\r\n");
   return 0;
 }
