@@ -12,8 +12,8 @@
 #include <cstring>
 
 #include "netlist/losses.h"
-#include "netlist/table_memory.h"
 #include "netlist/key_sort.h"
+#include "netlist/table_memory.h"
 #include "netlist/text.h"
 #include "run/own_lines.h"
 

@@ -39,7 +39,6 @@ struct Listing {
   bool found[100];
 };
 
-
 void noteReportName(const char* name, void* context) {
   size_t len = strlen(name);
   if (len < 6) return;
