@@ -21,6 +21,7 @@
 #include "netlist/stamp_set.h"
 #include "netlist/text_class.h"
 #include "netlist/utf8_form.h"
+#include "netlist/large_tables.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ void putStamp(TextOut* out, uint32_t stamp) {
 // differs from that of the last such node before it.
 const uint8_t* deriveReferenceFlags(const PartRecord* partRecords, int parts,
                                     const NodeRecord* nodes, int nodes_) {
-  static uint8_t flags[MAX_NODES + 1];
+  LARGE_TABLE(1) static uint8_t flags[MAX_NODES + 1];
   fillReferenceSet(partRecords, parts);
   const char* lastNet = nullptr;
   for (int i = 0; i < nodes_; i++) {

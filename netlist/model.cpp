@@ -10,10 +10,11 @@
 #include "netlist/table_memory.h"
 #include "netlist/text_class.h"
 #include "netlist/text.h"
+#include "netlist/large_tables.h"
 
 int partCount;
 int nodeCount;
-char textBuffer[TEXT_BUFFER_SIZE];
+LARGE_TABLE(2) char textBuffer[TEXT_BUFFER_SIZE];
 const char emptyText[1] = {'\0'};
 
 namespace {
@@ -179,7 +180,7 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
   } else {
     // A part list that misses references its nets use: add those parts, so
     // that the netlist never names a component that does not exist.
-    static uint8_t partFlags[MAX_PARTS + 1];
+    LARGE_TABLE(1) static uint8_t partFlags[MAX_PARTS + 1];
     startReferenceSet(readerResult);
     for (int i = 0; i < readerResult; i++) {
       size_t len;

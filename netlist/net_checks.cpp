@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "netlist/losses.h"
+#include "netlist/large_tables.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ static_assert(20u * MAX_NODES < 13u * SLOTS, "the table must stay at most 65% fu
 static_assert(MAX_NODES + 1 <= INT16_MAX, "an index + 1 must fit in a slot");
 
 // Index + 1 of the first record with a key; negative once that key was noted.
-int16_t slots[SLOTS];
+LARGE_TABLE(1) int16_t slots[SLOTS];
 
 uint32_t hashBytes(uint32_t h, const char* text) {
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; p++)

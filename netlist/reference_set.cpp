@@ -1,5 +1,6 @@
 // Hash set of reference texts.
 #include "netlist/reference_set.h"
+#include "netlist/large_tables.h"
 
 #include <cstdint>
 #include <cstring>
@@ -14,7 +15,7 @@ struct Slot {
   int number;
 };
 
-Slot slots[MAX_SLOTS];
+LARGE_TABLE(1) Slot slots[MAX_SLOTS];
 uint32_t mask = MIN_SLOTS - 1;
 
 uint32_t hashText(const char* text) {

@@ -4,14 +4,15 @@
 #include <cstring>
 
 #include "netlist/model.h"
+#include "netlist/large_tables.h"
 
 namespace {
 
 enum : uint32_t { STAMP_SLOT_BITS = 14, STAMP_SLOTS = 1u << STAMP_SLOT_BITS };
 static_assert(static_cast<int>(STAMP_SLOTS) >= 2 * (MAX_PARTS + 1), "the set stays at most half full");
 
-uint32_t stampSlots[STAMP_SLOTS];
-bool slotUsed[STAMP_SLOTS];
+LARGE_TABLE(1) uint32_t stampSlots[STAMP_SLOTS];
+LARGE_TABLE(1) bool slotUsed[STAMP_SLOTS];
 
 uint32_t slotOf(uint32_t stamp) { return (stamp * 0x9E3779B1u) >> (32 - STAMP_SLOT_BITS); }
 

@@ -1,7 +1,8 @@
 // The record tables and their interleaved text storage.
 #include "netlist/table_memory.h"
+#include "netlist/large_tables.h"
 
-TableMemory tableMemory;
+LARGE_TABLE(4) TableMemory tableMemory;
 
 PartRecord (&partTable)[MAX_PARTS + 1] = tableMemory.parts;
 NodeRecord (&nodeTable)[MAX_NODES + 1] = tableMemory.nodes;

@@ -1,10 +1,11 @@
 // Option store and message table: plain global data for the whole process.
 #include "options/options.h"
+#include "netlist/large_tables.h"
 
 #include <cstring>
 
 int32_t settingValues[SETTING_COUNT];
-char settingTexts[SETTING_COUNT][SETTING_TEXT_SIZE];
+LARGE_TABLE(1) char settingTexts[SETTING_COUNT][SETTING_TEXT_SIZE];
 
 // Slot 2*p is Japanese, slot 2*p + 1 English.  The sources hold the Japanese
 // texts in UTF-8; the Windows build turns every narrow literal into code

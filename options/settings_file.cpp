@@ -8,13 +8,14 @@
 #include "netlist/files.h"
 #include "options/options.h"
 #include "run/output_file.h"
+#include "netlist/large_tables.h"
 
 namespace {
 
-ByteSource settingsSource;
-TextOut settingsOut;
-OutputFile settingsOutput;
-char lineBuffer[SETTING_TEXT_SIZE];
+LARGE_TABLE(1) ByteSource settingsSource;
+LARGE_TABLE(1) TextOut settingsOut;
+LARGE_TABLE(1) OutputFile settingsOutput;
+LARGE_TABLE(1) char lineBuffer[SETTING_TEXT_SIZE];
 
 // Reads one whole line (text mode), keeping its first 9999 characters
 // without the line feed.  Returns -1 at the end of the file.

@@ -3,6 +3,7 @@
 // (the lines that open and close its sections and blocks), and the single
 // best score wins.
 #include "readers/formats.h"
+#include "netlist/large_tables.h"
 
 #include <cstring>
 
@@ -189,7 +190,7 @@ Detection detectFormatOfBytes(const char* head, size_t len) {
 }
 
 Detection detectFormat(ByteSource* in) {
-  static char head[SNIFF_PREFIX];
+  LARGE_TABLE(1) static char head[SNIFF_PREFIX];
   size_t len = 0;
   int c;
   while (len < SNIFF_PREFIX && (c = nextByte(in)) >= 0) head[len++] = static_cast<char>(c);

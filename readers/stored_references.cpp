@@ -1,6 +1,7 @@
 // A growing hash set of part references: open addressing over the parts'
 // table indices (slot value index + 1, 0 for a free slot), linear probing.
 #include "readers/stored_references.h"
+#include "netlist/large_tables.h"
 
 #include <cstdint>
 #include <cstring>
@@ -10,7 +11,7 @@ namespace {
 enum : uint32_t { SLOT_COUNT = 1u << 14 };  // over twice MAX_PARTS: probes stay short
 static_assert(SLOT_COUNT > 2u * MAX_PARTS, "the set must stay at most half full");
 
-int slotIndex[SLOT_COUNT];  // part index + 1, or 0
+LARGE_TABLE(1) int slotIndex[SLOT_COUNT];  // part index + 1, or 0
 const PartRecord* setParts;
 int addedCount;
 

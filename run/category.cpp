@@ -16,15 +16,16 @@
 #include "netlist/table_memory.h"
 #include "netlist/text.h"
 #include "run/own_lines.h"
+#include "netlist/large_tables.h"
 
-IndexEntry categoryIndex[MAX_INDEX + 1];
+LARGE_TABLE(1) IndexEntry categoryIndex[MAX_INDEX + 1];
 static_assert(static_cast<int>(MAX_INDEX) <= static_cast<int>(MAX_PARTS),
               "entries have text storage for as many records as parts");
 int indexCount;
 
 namespace {
 
-char textPool[TEXT_POOL_SIZE];
+LARGE_TABLE(3) char textPool[TEXT_POOL_SIZE];
 size_t poolUsed;
 
 // One column of a line: its text and where the next column begins (null

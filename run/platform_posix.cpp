@@ -160,29 +160,19 @@ bool resolveLink(const char* path, char* buf, int size) {
 unsigned long processNumber() { return static_cast<unsigned long>(getpid()); }
 
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-// The linker's marks around the zero-initialised data, where the tables live.
-// The 2 MB-aligned table memory may start a segment of its own, leaving an
-// unmapped gap in this range: madvise then answers ENOMEM but has advised
-// every mapped part of it.
+// The linker's marks around the zero-initialised data.  The large tables
+// (netlist/large_tables.h) follow the ordinary data in 2 MB-aligned
+// sections that nothing touches before this request, so each of their 2 MB
+// stretches is cleared once, as one huge page, when a run first touches it.
+// The range may hold unmapped gaps: madvise then answers ENOMEM but has
+// advised every mapped part of it.
 extern "C" char __bss_start[];
 extern "C" char _end[];
-
-// The first whole 2 MB stretch of this range (the run's buffers and
-// settings) was touched by the C library's start-up before the request, so
-// it holds small pages, and on some virtual machines each first touch of a
-// small page costs a tenth of clearing a whole large page: the stretch is
-// collapsed into one large page at once, where the system offers that.
-#ifndef MADV_COLLAPSE
-#define MADV_COLLAPSE 25
-#endif
 
 void prepareTableMemory() {
   uintptr_t start = (reinterpret_cast<uintptr_t>(__bss_start) + 4095) & ~static_cast<uintptr_t>(4095);
   uintptr_t end = reinterpret_cast<uintptr_t>(_end) & ~static_cast<uintptr_t>(4095);
   if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-  const uintptr_t large = 2 * 1024 * 1024;
-  uintptr_t first = (start + large - 1) & ~(large - 1);
-  if (first + large <= end) madvise(reinterpret_cast<void*>(first), large, MADV_COLLAPSE);
 }
 #else
 void prepareTableMemory() {}

@@ -24,15 +24,16 @@
 #include "run/platform.h"
 #include "run/report_cells.h"
 #include "run/reconcile.h"
+#include "netlist/large_tables.h"
 
-PreviousRow previousTable[MAX_PREVIOUS + 1];
+LARGE_TABLE(1) PreviousRow previousTable[MAX_PREVIOUS + 1];
 static_assert(static_cast<int>(MAX_PREVIOUS) <= static_cast<int>(MAX_PARTS),
               "rows have text storage for as many records as parts");
 int previousCount;
 
 namespace {
 
-ByteSource headerSource;
+LARGE_TABLE(1) ByteSource headerSource;
 
 // Report numbers seen in the directory listing, by their value 0..99.
 struct Listing {

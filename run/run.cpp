@@ -31,6 +31,7 @@
 #include "run/report_claim.h"
 #include "run/same_file.h"
 #include "run/warnings.h"
+#include "netlist/large_tables.h"
 
 namespace {
 
@@ -40,8 +41,8 @@ enum : int {
   NO_MOUNT_MAX = 519,
 };
 
-ByteSource inputSource;
-ByteSource fileSource;
+LARGE_TABLE(1) ByteSource inputSource;
+LARGE_TABLE(1) ByteSource fileSource;
 
 // Everything a run has open or has created, so that every way out of the
 // run closes and settles the same files.
@@ -56,7 +57,7 @@ struct RunFiles {
   bool reportWhole;       // no write of the report failed
   bool reportReplaces;    // the report replaces an existing one (number 99)
 };
-RunFiles files;
+LARGE_TABLE(1) RunFiles files;
 char outputPath[RUN_PATH_MAX + 1];
 char revOutputPath[RUN_PATH_MAX + 1];
 char noMountText[NO_MOUNT_MAX + 1];
@@ -121,7 +122,7 @@ bool endRun(bool completed) {
 // temporary file.  A copy that cannot be opened is skipped without a word;
 // one that cannot be written ends the run.
 bool copyRevOutput() {
-  static char block[65536];
+  LARGE_TABLE(1) static char block[65536];
   const char* written = files.netlist.pending ? files.netlist.temp : outputPath;
   FILE* from = openForReading(written);
   FILE* to = from != nullptr ? beginOutput(&files.rev, revOutputPath) : nullptr;
