@@ -3,8 +3,8 @@ and the outputs it writes) with cp: on the full-capacity files of every
 format, and on a PADS board at 1% of capacity (60 parts, 200 pins) with a
 60-row category file and previous report.  Each figure is a median over
 repeated runs of the CPU time the child used (user + system, from wait4),
-which stays fair on a machine that other jobs load, beside the wall time
-and the peak memory.
+the CLI and cp taking turns, which stays fair on a machine that other jobs
+load, beside the wall time and the peak memory.
 
     python3 bench/time_cli.py CLI DATA_DIR
 """
@@ -31,18 +31,6 @@ def run_once(command):
     _, _, usage = os.wait4(pid, 0)
     wall = (time.perf_counter() - start) * 1000
     return (usage.ru_utime + usage.ru_stime) * 1000, wall, usage.ru_maxrss
-
-
-def medians(command, runs, before=None):
-    cpu, wall, peak = [], [], 0
-    for _ in range(runs):
-        if before:
-            before()
-        c, w, p = run_once(command)
-        cpu.append(c)
-        wall.append(w)
-        peak = max(peak, p)
-    return statistics.median(cpu), statistics.median(wall), peak
 
 
 def write_small_board(work):
@@ -85,14 +73,24 @@ def time_board(cli, work, name, fmt, runs):
 
     command = [cli, "--input", name, "--format", fmt, "--project", "board.pro",
                "--category", "parts.csv"]
-    cli_cpu, cli_wall, peak = medians(command, runs, drop_report)
-    run_once(command)
+    run_once(command)  # leaves the outputs that cp copies
     files = [name, name + "_f00.csv", "parts.csv", "board.net", report]
     size = sum(os.path.getsize(f) for f in files)
-    cp_cpu, _, _ = medians([shutil.which("cp")] + files + [dest], runs)
+    copy = [shutil.which("cp")] + files + [dest]
+    # The CLI and cp take turns, so that a change of load on the machine
+    # weighs on both sides of the ratio alike.
+    cli_cpu, cli_wall, cp_cpu, peak = [], [], [], 0
+    for _ in range(runs):
+        drop_report()
+        c, w, p = run_once(command)
+        cli_cpu.append(c)
+        cli_wall.append(w)
+        peak = max(peak, p)
+        cp_cpu.append(run_once(copy)[0])
     os.chdir("/")
     shutil.rmtree(dest)
-    return cli_cpu, cli_wall, cp_cpu, size, peak
+    return (statistics.median(cli_cpu), statistics.median(cli_wall), statistics.median(cp_cpu),
+            size, peak)
 
 
 def main():
