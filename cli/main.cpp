@@ -15,13 +15,13 @@
 #include <io.h>
 #endif
 
+#include "netlist/large_tables.h"
 #include "netlist/losses.h"
 #include "options/options.h"
 #include "options/settings_file.h"
 #include "readers/formats.h"
 #include "run/platform.h"
 #include "run/run.h"
-#include "netlist/large_tables.h"
 
 namespace {
 

@@ -16,12 +16,12 @@
 
 #include <cstring>
 
+#include "netlist/large_tables.h"
 #include "netlist/losses.h"
 #include "netlist/reference_set.h"
 #include "netlist/stamp_set.h"
 #include "netlist/text_class.h"
 #include "netlist/utf8_form.h"
-#include "netlist/large_tables.h"
 
 namespace {
 

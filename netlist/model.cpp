@@ -7,10 +7,10 @@
 #include "netlist/net_checks.h"
 #include "netlist/reference_set.h"
 #include "netlist/key_sort.h"
+#include "netlist/large_tables.h"
 #include "netlist/table_memory.h"
 #include "netlist/text_class.h"
 #include "netlist/text.h"
-#include "netlist/large_tables.h"
 
 int partCount;
 int nodeCount;

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "netlist/losses.h"
 #include "netlist/large_tables.h"
+#include "netlist/losses.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // Hash set of reference texts.
 #include "netlist/reference_set.h"
+
 #include "netlist/large_tables.h"
 
 #include <cstdint>

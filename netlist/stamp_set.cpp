@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "netlist/model.h"
 #include "netlist/large_tables.h"
+#include "netlist/model.h"
 
 namespace {
 

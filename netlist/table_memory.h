@@ -55,8 +55,28 @@ struct alignas(TABLE_MEMORY_ALIGNMENT) TableMemory {
 extern TableMemory tableMemory;
 
 // The texts of record `index` of a kind: its fields one after another,
-// each with room for its capacity and terminator.
-char* recordTexts(RecordKind kind, int index);
+// each with room for its capacity and terminator.  Inline, so that every
+// caller's kind is a constant and the chunk arithmetic divides by constants.
+inline char* recordTexts(RecordKind kind, int index) {
+  enum : int {
+    NODE_OFFSET = PARTS_PER_CHUNK * PART_TEXT_BYTES,
+    ROW_OFFSET = NODE_OFFSET + NODES_PER_CHUNK * NODE_TEXT_BYTES,
+    ENTRY_OFFSET = ROW_OFFSET + PARTS_PER_CHUNK * ROW_TEXT_BYTES,
+  };
+  switch (kind) {
+    case NODE_TEXTS:
+      return tableMemory.texts[index / NODES_PER_CHUNK] + NODE_OFFSET +
+             index % NODES_PER_CHUNK * NODE_TEXT_BYTES;
+    case ROW_TEXTS:
+      return tableMemory.texts[index / PARTS_PER_CHUNK] + ROW_OFFSET +
+             index % PARTS_PER_CHUNK * ROW_TEXT_BYTES;
+    case ENTRY_TEXTS:
+      return tableMemory.texts[index / PARTS_PER_CHUNK] + ENTRY_OFFSET +
+             index % PARTS_PER_CHUNK * ENTRY_TEXT_BYTES;
+    default:
+      return tableMemory.texts[index / PARTS_PER_CHUNK] + index % PARTS_PER_CHUNK * PART_TEXT_BYTES;
+  }
+}
 
 // Hands out the next field of a record's texts: returns *cursor and moves
 // it past `cap` characters and a terminator.

@@ -1,5 +1,6 @@
 // Option store and message table: plain global data for the whole process.
 #include "options/options.h"
+
 #include "netlist/large_tables.h"
 
 #include <cstring>

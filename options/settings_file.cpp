@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "netlist/files.h"
+#include "netlist/large_tables.h"
 #include "options/options.h"
 #include "run/output_file.h"
-#include "netlist/large_tables.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 // (the lines that open and close its sections and blocks), and the single
 // best score wins.
 #include "readers/formats.h"
+
 #include "netlist/large_tables.h"
 
 #include <cstring>

@@ -1,6 +1,7 @@
 // A growing hash set of part references: open addressing over the parts'
 // table indices (slot value index + 1, 0 for a free slot), linear probing.
 #include "readers/stored_references.h"
+
 #include "netlist/large_tables.h"
 
 #include <cstdint>

@@ -13,10 +13,10 @@
 
 #include "netlist/losses.h"
 #include "netlist/key_sort.h"
+#include "netlist/large_tables.h"
 #include "netlist/table_memory.h"
 #include "netlist/text.h"
 #include "run/own_lines.h"
-#include "netlist/large_tables.h"
 
 LARGE_TABLE(1) IndexEntry categoryIndex[MAX_INDEX + 1];
 static_assert(static_cast<int>(MAX_INDEX) <= static_cast<int>(MAX_PARTS),

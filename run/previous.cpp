@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "netlist/large_tables.h"
 #include "netlist/losses.h"
 #include "netlist/table_memory.h"
 #include "netlist/text.h"
@@ -24,7 +25,6 @@
 #include "run/platform.h"
 #include "run/report_cells.h"
 #include "run/reconcile.h"
-#include "netlist/large_tables.h"
 
 LARGE_TABLE(1) PreviousRow previousTable[MAX_PREVIOUS + 1];
 static_assert(static_cast<int>(MAX_PREVIOUS) <= static_cast<int>(MAX_PARTS),

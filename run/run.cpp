@@ -17,6 +17,7 @@
 
 #include "netlist/files.h"
 #include "netlist/kicad_writer.h"
+#include "netlist/large_tables.h"
 #include "netlist/losses.h"
 #include "netlist/model.h"
 #include "netlist/text.h"
@@ -31,7 +32,6 @@
 #include "run/report_claim.h"
 #include "run/same_file.h"
 #include "run/warnings.h"
-#include "netlist/large_tables.h"
 
 namespace {
 
