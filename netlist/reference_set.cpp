@@ -1,10 +1,10 @@
 // Hash set of reference texts.
 #include "netlist/reference_set.h"
 
-#include "netlist/large_tables.h"
-
 #include <cstdint>
 #include <cstring>
+
+#include "netlist/large_tables.h"
 
 namespace {
 

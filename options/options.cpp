@@ -1,9 +1,9 @@
 // Option store and message table: plain global data for the whole process.
 #include "options/options.h"
 
-#include "netlist/large_tables.h"
-
 #include <cstring>
+
+#include "netlist/large_tables.h"
 
 int32_t settingValues[SETTING_COUNT];
 LARGE_TABLE(1) char settingTexts[SETTING_COUNT][SETTING_TEXT_SIZE];

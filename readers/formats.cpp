@@ -4,9 +4,9 @@
 // best score wins.
 #include "readers/formats.h"
 
-#include "netlist/large_tables.h"
-
 #include <cstring>
+
+#include "netlist/large_tables.h"
 
 const FormatRow* formatRow(int inputFormat) {
   if (inputFormat < 0 || inputFormat >= FORMAT_COUNT) return nullptr;

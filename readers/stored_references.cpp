@@ -2,10 +2,10 @@
 // table indices (slot value index + 1, 0 for a free slot), linear probing.
 #include "readers/stored_references.h"
 
-#include "netlist/large_tables.h"
-
 #include <cstdint>
 #include <cstring>
+
+#include "netlist/large_tables.h"
 
 namespace {
 
