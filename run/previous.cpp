@@ -170,19 +170,21 @@ void readRowCells(const ReportCells& cells, PreviousRow& row, bool counted) {
 
 // Calls visit(line, len) for each line of a piece that readFileLine gave: a
 // carriage return alone also ends a line (a spreadsheet may end lines that
-// way), and so does a zero byte, as for any C text.  The empty rest after a
-// piece's last carriage return is no line.  Each line is terminated in
-// place.  Stops, returning false, when visit does.
+// way).  A zero byte ends the piece, as for any C text.  The empty rest
+// after a piece's last carriage return is no line.  Each line is
+// terminated in place.  Stops, returning false, when visit does.
 template <typename Visit>
 bool forEachLine(char* piece, Visit visit) {
+  char* const end = piece + strlen(piece);
   for (char* line = piece;;) {
-    size_t len = strcspn(line, "\r");  // one scan to the CR or the terminator
-    bool byReturn = line[len] == '\r';
-    if (!byReturn && len == 0 && line != piece) return true;
-    line[len] = '\0';
-    if (!visit(line, len)) return false;
-    if (!byReturn) return true;
-    line += len + 1;
+    char* cr = static_cast<char*>(memchr(line, '\r', static_cast<size_t>(end - line)));
+    if (cr == nullptr) {
+      if (line == end && line != piece) return true;
+      return visit(line, static_cast<size_t>(end - line));
+    }
+    *cr = '\0';
+    if (!visit(line, static_cast<size_t>(cr - line))) return false;
+    line = cr + 1;
   }
 }
 
@@ -225,7 +227,10 @@ void nextReportNumber(const char pair[2], char next[2]) {
 int reportHasHeader(const char* path) {
   FILE* file = openForReading(path);
   if (file == nullptr) return -1;
+  // The header is near the start: reading a page at a time leaves the
+  // rest of this buffer untouched, so it costs no page faults.
   openByteSource(&headerSource, file);
+  limitByteSourceReads(&headerSource, 4096);
   int found = 0;
   while (found == 0 && readFileLine(&headerSource, textBuffer, RUN_LINE_MAX, true) >= 0) {
     forEachLine(textBuffer, [&](char* line, size_t) {
@@ -316,7 +321,7 @@ void readPreviousReport(ByteSource* in) {
         inRows = isReportHeader(line);
         return true;
       }
-      if (strncmp(line, "\"total ", 7) == 0) {
+      if (len >= 7 && memcmp(line, "\"total ", 7) == 0) {
         ended = true;
         return false;
       }
