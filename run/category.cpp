@@ -126,7 +126,8 @@ bool versionMatches(const char* p, const char* end, const char* versionSelect) {
     stop = '"';
   }
   const char* close = findByte(start, end, stop);
-  copyBytes(text, VERSION_TEXT_MAX, start, static_cast<size_t>((close != nullptr ? close : end) - start));
+  const char* stopAt = close != nullptr ? close : end;
+  copyBytes(text, VERSION_TEXT_MAX, start, static_cast<size_t>(stopAt - start));
   return strstr(text, versionSelect) != nullptr;
 }
 
@@ -195,8 +196,8 @@ int readCategoryRow(const char* line, size_t lineLen, const char* versionSelect)
   if (!pcb.quoted && pcb.len == 0) return 0;
   if (pcb.next == nullptr) return 0;
   char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
-  size_t pcbLen = static_cast<size_t>(copyBytes(pcbAttribute, CAP_PCB_ATTRIBUTE, pcb.text, pcb.len));
-  pcbLen = withoutTrailingSpaces(pcbAttribute, pcbLen);
+  int kept = copyBytes(pcbAttribute, CAP_PCB_ATTRIBUTE, pcb.text, pcb.len);
+  size_t pcbLen = withoutTrailingSpaces(pcbAttribute, static_cast<size_t>(kept));
   pcbAttribute[pcbLen] = '\0';
 
   // Column 3: the footprint code.  Unquoted, it stops at the first control
