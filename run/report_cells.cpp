@@ -87,7 +87,7 @@ bool splitReportRow(char* line, size_t len, ReportCells* cells) {
   // One pass finds the cells; the line changes only once the whole row is
   // known to split, and only in cells that hold a "" pair.
   char* const end = line + len;
-  char* unescape[REPORT_COLUMNS] = {};  // kept quoted cells that hold a "" pair
+  unsigned pairCells = 0;  // bit i: kept cell i is quoted and holds a "" pair
   int count = 0;
   for (char* p = line;;) {
     bool quoted = p < end && *p == '"';
@@ -106,21 +106,22 @@ bool splitReportRow(char* line, size_t len, ReportCells* cells) {
       cells->text[count] = start;
       cells->length[count] = static_cast<size_t>(stop - start);
       cells->quoted[count] = quoted;
-      if (pairs) unescape[count] = start;
+      if (pairs) pairCells |= 1u << count;
     }
     count++;
     if (p == end) break;
     p++;  // the ',' between cells
   }
   cells->count = count;
-  for (int i = 0; i < REPORT_COLUMNS; i++) {
-    if (i >= count) {
-      cells->text[i] = "";
-      cells->length[i] = 0;
-      cells->quoted[i] = false;
-    } else if (unescape[i] != nullptr) {
-      cells->length[i] = unescapeQuotes(unescape[i], cells->length[i]);
-    }
+  for (int i = count; i < REPORT_COLUMNS; i++) {
+    cells->text[i] = "";
+    cells->length[i] = 0;
+    cells->quoted[i] = false;
+  }
+  for (int i = 0; pairCells != 0; i++, pairCells >>= 1) {
+    if ((pairCells & 1) == 0) continue;
+    char* text = line + (cells->text[i] - line);  // the cell's bytes in the line
+    cells->length[i] = unescapeQuotes(text, cells->length[i]);
   }
   return true;
 }
