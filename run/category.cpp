@@ -247,12 +247,13 @@ int readCategoryRow(const char* line, size_t lineLen, const char* versionSelect)
   const char* item = categories.text;
   const char* itemsEnd = categories.text + categories.len;
   for (;;) {
-    const char* comma = findByte(item, itemsEnd, ',');
-    const char* itemEnd = comma != nullptr ? comma : itemsEnd;
+    // Items are a few letters: a plain loop beats a library call.
+    const char* itemEnd = item;
+    while (itemEnd < itemsEnd && *itemEnd != ',') itemEnd++;
     addEntry(item, static_cast<size_t>(itemEnd - item), pcbAttribute, pcbLen, stored);
     entries++;
-    if (comma == nullptr) break;
-    item = comma + 1;
+    if (itemEnd == itemsEnd) break;
+    item = itemEnd + 1;
   }
   return entries;
 }
