@@ -10,6 +10,11 @@ void openByteSource(ByteSource* source, FILE* file) {
   source->data = source->buffer;
   source->pos = 0;
   source->len = 0;
+  source->readSize = sizeof source->buffer;
+}
+
+void limitByteSourceReads(ByteSource* source, size_t size) {
+  source->readSize = size < sizeof source->buffer ? size : sizeof source->buffer;
 }
 
 void openMemorySource(ByteSource* source, const void* data, size_t size) {
@@ -17,11 +22,12 @@ void openMemorySource(ByteSource* source, const void* data, size_t size) {
   source->data = static_cast<const unsigned char*>(data);
   source->pos = 0;
   source->len = size;
+  source->readSize = 0;
 }
 
 int refillByteSource(ByteSource* source) {
   if (source->file == nullptr) return -1;
-  size_t n = fread(source->buffer, 1, sizeof source->buffer, source->file);
+  size_t n = fread(source->buffer, 1, source->readSize, source->file);
   source->data = source->buffer;
   source->pos = 0;
   source->len = n;

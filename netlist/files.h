@@ -19,10 +19,15 @@ struct ByteSource {
   const unsigned char* data;  // bytes not yet handed out are data[pos..len)
   size_t pos;
   size_t len;
+  size_t readSize;            // bytes one refill asks the file for
   unsigned char buffer[BYTE_SOURCE_BUFFER];
 };
 
 void openByteSource(ByteSource* source, FILE* file);
+// Makes each refill read at most `size` bytes (at most the buffer's size):
+// a source that usually needs only the start of a file then touches only
+// the start of its buffer.
+void limitByteSourceReads(ByteSource* source, size_t size);
 void openMemorySource(ByteSource* source, const void* data, size_t size);
 
 int refillByteSource(ByteSource* source);

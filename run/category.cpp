@@ -9,6 +9,7 @@
 // does not have counts as missing.
 #include "run/category.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "netlist/losses.h"
@@ -37,26 +38,33 @@ struct Column {
   const char* next;
 };
 
+// The first `c` in [p, end), or null.
+const char* findByte(const char* p, const char* end, char c) {
+  return static_cast<const char*>(memchr(p, c, static_cast<size_t>(end - p)));
+}
+
 // A quoted column runs to the closing quote, and the byte after it counts
-// as the comma; an unquoted one runs to the next comma.
-void readColumn(const char* p, Column* column) {
-  column->quoted = *p == '"';
+// as the comma; an unquoted one runs to the next comma.  `end` is the end
+// of the line's text.  Inline: it runs for three columns of every row, and
+// inlined the column stays in registers.
+inline void readColumn(const char* p, const char* end, Column* column) {
+  column->quoted = p < end && *p == '"';
   if (column->quoted) {
     const char* start = p + 1;
-    const char* close = strchr(start, '"');
+    const char* close = findByte(start, end, '"');
     column->text = start;
     if (close == nullptr) {
-      column->len = strlen(start);
+      column->len = static_cast<size_t>(end - start);
       column->next = nullptr;
     } else {
       column->len = static_cast<size_t>(close - start);
-      column->next = close[1] != '\0' ? close + 2 : nullptr;
+      column->next = close + 1 < end ? close + 2 : nullptr;
     }
     return;
   }
-  const char* comma = strchr(p, ',');
+  const char* comma = findByte(p, end, ',');
   column->text = p;
-  column->len = comma != nullptr ? static_cast<size_t>(comma - p) : strlen(p);
+  column->len = static_cast<size_t>((comma != nullptr ? comma : end) - p);
   column->next = comma != nullptr ? comma + 1 : nullptr;
 }
 
@@ -66,26 +74,52 @@ size_t withoutLineEnd(const char* text, size_t len) {
   return len;
 }
 
+// The length of `len` bytes without the spaces that end them.
+size_t withoutTrailingSpaces(const char* text, size_t len) {
+  while (len > 0 && text[len - 1] == ' ') len--;
+  return len;
+}
+
 bool isCodeByte(unsigned char c) { return c >= 0x20 && c < 0x80; }
 
+// The length of the bare footprint code at p: the bytes before the first
+// ',', control byte or byte of 0x80 and above in [p, end).  Codes run to
+// some 40 bytes, so whole words are tested first: a word passes when none
+// of its bytes has the top bit, is below 0x20 or equals ','.
+size_t bareCodeLength(const char* p, const char* end) {
+  const uint64_t ones = 0x0101010101010101u;
+  const uint64_t highs = 0x8080808080808080u;
+  const char* q = p;
+  while (end - q >= 8) {
+    uint64_t word;
+    memcpy(&word, q, 8);
+    uint64_t comma = word ^ (ones * ',');
+    uint64_t stops = word | ((word - ones * 0x20) & ~word) | ((comma - ones) & ~comma);
+    if ((stops & highs) != 0) break;
+    q += 8;
+  }
+  while (q < end && *q != ',' && isCodeByte(static_cast<unsigned char>(*q))) q++;
+  return static_cast<size_t>(q - p);
+}
+
 // Column 5 is a free note: a quoted note may itself hold doubled quotes.
-const char* skipNoteColumn(const char* p) {
-  if (*p == '"') {
-    const char* close = strchr(p + 1, '"');
+const char* skipNoteColumn(const char* p, const char* end) {
+  if (p < end && *p == '"') {
+    const char* close = findByte(p + 1, end, '"');
     if (close == nullptr) return nullptr;
     p = close + 1;
-    while (*p == '"') p++;
-    if (*p == ',') p++;
+    while (p < end && *p == '"') p++;
+    if (p < end && *p == ',') p++;
     return p;
   }
-  const char* comma = strchr(p, ',');
+  const char* comma = findByte(p, end, ',');
   return comma != nullptr ? comma + 1 : nullptr;
 }
 
 // Whether the version column starting at p holds `versionSelect`.  Only its
 // first VERSION_TEXT_MAX characters count; a line end inside it counts as
 // text.
-bool versionMatches(const char* p, const char* versionSelect) {
+bool versionMatches(const char* p, const char* end, const char* versionSelect) {
   char text[VERSION_TEXT_MAX + 1];
   const char* start = p;
   char stop = ',';
@@ -93,27 +127,29 @@ bool versionMatches(const char* p, const char* versionSelect) {
     start = p + 1;
     stop = '"';
   }
-  const char* end = strchr(start, stop);
-  size_t len = end != nullptr ? static_cast<size_t>(end - start) : strlen(start);
-  copyBytes(text, VERSION_TEXT_MAX, start, len);
+  const char* close = findByte(start, end, stop);
+  const char* stopAt = close != nullptr ? close : end;
+  copyBytes(text, VERSION_TEXT_MAX, start, static_cast<size_t>(stopAt - start));
   return strstr(text, versionSelect) != nullptr;
 }
 
 // Adds one entry for a category item; counts it while the index has room,
-// otherwise it lands in the spare and is dropped.
-void addEntry(const char* item, size_t len, const char* pcbAttribute, const char* code) {
+// otherwise it lands in the spare and is dropped.  The PCB attribute is
+// already cut to its capacity and trimmed.
+inline void addEntry(const char* item, size_t len, const char* pcbAttribute, size_t pcbLen,
+              const char* code) {
   int index = indexCount < MAX_INDEX ? indexCount : MAX_INDEX;
   IndexEntry& entry = categoryIndex[index];
   char* t = recordTexts(ENTRY_TEXTS, index);
   entry.category = takeField(&t, CAP_CATEGORY);
   entry.pcbAttribute = takeField(&t, CAP_PCB_ATTRIBUTE);
-  copyBytes(entry.category, CAP_CATEGORY, item, len);
-  trimTrailingSpaces(entry.category);
-  copyText(entry.pcbAttribute, CAP_PCB_ATTRIBUTE, pcbAttribute);
+  int kept = copyBytes(entry.category, CAP_CATEGORY, item, len);
+  entry.category[withoutTrailingSpaces(entry.category, static_cast<size_t>(kept))] = '\0';
+  memcpy(entry.pcbAttribute, pcbAttribute, pcbLen + 1);
   entry.footprintCode = code;
   if (indexCount < MAX_INDEX) indexCount++;
   else noteLoss(LOSS_CATEGORY_ROWS_OVER_CAPACITY, entry.category, strlen(entry.category), ' ',
-                pcbAttribute, strlen(pcbAttribute));
+                pcbAttribute, pcbLen);
 }
 
 }  // namespace
@@ -145,21 +181,26 @@ bool isCategoryHeader(const char* line) {
   return strncmp(line, "Categor", 7) == 0;
 }
 
-int readCategoryRow(const char* line, const char* versionSelect) {
+int readCategoryRow(const char* line, size_t lineLen, const char* versionSelect) {
+  // Every column is found within the line's known length; line[lineLen] is
+  // its terminator.
+  const char* const end = line + lineLen;
+
   // Column 1: the categories.  An empty first column skips the row.
   if (line[0] == ',' || (line[0] == '"' && line[1] == '"')) return 0;
   Column categories;
-  readColumn(line, &categories);
+  readColumn(line, end, &categories);
   if (categories.next == nullptr) return 0;
 
   // Column 2: the PCB attribute; only a quoted empty one is allowed.
   Column pcb;
-  readColumn(categories.next, &pcb);
+  readColumn(categories.next, end, &pcb);
   if (!pcb.quoted && pcb.len == 0) return 0;
   if (pcb.next == nullptr) return 0;
   char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
-  copyBytes(pcbAttribute, CAP_PCB_ATTRIBUTE, pcb.text, pcb.len);
-  trimTrailingSpaces(pcbAttribute);
+  int kept = copyBytes(pcbAttribute, CAP_PCB_ATTRIBUTE, pcb.text, pcb.len);
+  size_t pcbLen = withoutTrailingSpaces(pcbAttribute, static_cast<size_t>(kept));
+  pcbAttribute[pcbLen] = '\0';
 
   // Column 3: the footprint code.  Unquoted, it stops at the first control
   // byte or byte of 0x80 and above, and the rest of the column is dropped.
@@ -169,32 +210,31 @@ int readCategoryRow(const char* line, const char* versionSelect) {
   const char* next;
   if (*p == '"') {
     code = p + 1;
-    const char* close = strchr(code, '"');
+    const char* close = findByte(code, end, '"');
     if (close == nullptr) {
-      codeLen = withoutLineEnd(code, strlen(code));
+      codeLen = withoutLineEnd(code, static_cast<size_t>(end - code));
       next = nullptr;
     } else {
       codeLen = static_cast<size_t>(close - code);
-      next = close[1] != '\0' ? close + 2 : nullptr;
+      next = close + 1 < end ? close + 2 : nullptr;
     }
   } else {
     if (*p == ',' || !isCodeByte(static_cast<unsigned char>(*p))) return 0;
     code = p;
-    while (*p != ',' && isCodeByte(static_cast<unsigned char>(*p))) p++;
-    codeLen = static_cast<size_t>(p - code);
-    const char* comma = strchr(p, ',');
+    codeLen = bareCodeLength(p, end);
+    const char* comma = findByte(p + codeLen, end, ',');
     next = comma != nullptr ? comma + 1 : nullptr;
   }
 
   // Column 4 is passed over, column 5 too, then column 6 is the version.
   if (next != nullptr) {
     Column note;
-    readColumn(next, &note);
+    readColumn(next, end, &note);
     next = note.next;
   }
-  if (next != nullptr) next = skipNoteColumn(next);
-  if (versionSelect[0] != '\0' && next != nullptr && *next != '\0' &&
-      !versionMatches(next, versionSelect))
+  if (next != nullptr) next = skipNoteColumn(next, end);
+  if (versionSelect[0] != '\0' && next != nullptr && next < end &&
+      !versionMatches(next, end, versionSelect))
     return 0;
 
   // One entry per category of the list, all with the same code.  Once the
@@ -202,18 +242,19 @@ int readCategoryRow(const char* line, const char* versionSelect) {
   const char* stored = indexCount < MAX_INDEX ? storeInTextPool(code, codeLen) : emptyText;
   int entries = 0;
   if (!categories.quoted) {
-    addEntry(categories.text, categories.len, pcbAttribute, stored);
+    addEntry(categories.text, categories.len, pcbAttribute, pcbLen, stored);
     return 1;
   }
   const char* item = categories.text;
-  const char* end = categories.text + categories.len;
+  const char* itemsEnd = categories.text + categories.len;
   for (;;) {
-    const char* comma = static_cast<const char*>(memchr(item, ',', static_cast<size_t>(end - item)));
-    const char* itemEnd = comma != nullptr ? comma : end;
-    addEntry(item, static_cast<size_t>(itemEnd - item), pcbAttribute, stored);
+    // Items are a few letters: a plain loop beats a library call.
+    const char* itemEnd = item;
+    while (itemEnd < itemsEnd && *itemEnd != ',') itemEnd++;
+    addEntry(item, static_cast<size_t>(itemEnd - item), pcbAttribute, pcbLen, stored);
     entries++;
-    if (comma == nullptr) break;
-    item = comma + 1;
+    if (itemEnd == itemsEnd) break;
+    item = itemEnd + 1;
   }
   return entries;
 }
@@ -227,7 +268,7 @@ void loadCategoryIndex(ByteSource* in, const char* versionSelect) {
   while ((n = readOwnLine(in, false, LOSS_LONG_CATEGORY_LINE)) >= 0) {
     if (firstLen < 0) firstLen = copyBytes(firstLine, LOSS_EXAMPLE_MAX, textBuffer, lineText(n));
     if (!headerFound) headerFound = isCategoryHeader(textBuffer);
-    else readCategoryRow(textBuffer, versionSelect);
+    else readCategoryRow(textBuffer, strlen(textBuffer), versionSelect);
   }
   // No row at all: every part would show "ERROR(no index)" without a reason.
   if (indexCount == 0)

@@ -41,10 +41,11 @@ size_t textPoolUsed();
 // read into the shared text buffer; the caller closes the file.
 void loadCategoryIndex(ByteSource* in, const char* versionSelect);
 
-// Reads one row (a line after the header, line end included) and adds its
-// entries to the index.  Returns the number of entries the row gave (those
-// past the capacity included), 0 when the row was skipped.
-int readCategoryRow(const char* line, const char* versionSelect);
+// Reads one row (a line after the header, line end included, `len` bytes
+// up to its terminator) and adds its entries to the index.  Returns the
+// number of entries the row gave (those past the capacity included), 0
+// when the row was skipped.
+int readCategoryRow(const char* line, size_t len, const char* versionSelect);
 
 // Whether the line is the header of the category part file.
 bool isCategoryHeader(const char* line);

@@ -11,7 +11,33 @@ size_t lineText(int len) {
   return static_cast<size_t>(len);
 }
 
+namespace {
+
+// A line that lies whole in the source's buffer, read with one search and
+// one copy as readFileLine would read it; -1 when the buffer holds no whole
+// line of at most RUN_LINE_MAX bytes.
+int lineInBuffer(ByteSource* in, bool textMode) {
+  const unsigned char* start = in->data + in->pos;
+  size_t avail = in->len - in->pos;
+  if (avail > static_cast<size_t>(RUN_LINE_MAX)) avail = RUN_LINE_MAX;
+  const void* lf = avail > 0 ? memchr(start, '\n', avail) : nullptr;
+  if (lf == nullptr) return -1;
+  size_t n = static_cast<size_t>(static_cast<const unsigned char*>(lf) - start) + 1;
+  memcpy(textBuffer, start, n);
+  in->pos += n;
+  if (textMode && n >= 2 && textBuffer[n - 2] == '\r') {
+    textBuffer[n - 2] = '\n';
+    n--;
+  }
+  textBuffer[n] = '\0';
+  return static_cast<int>(n);
+}
+
+}  // namespace
+
 int readOwnLine(ByteSource* in, bool textMode, int lossKind) {
+  int whole = lineInBuffer(in, textMode);
+  if (whole >= 0) return whole;
   int n = readFileLine(in, textBuffer, RUN_LINE_MAX, textMode);
   if (n < RUN_LINE_MAX || textBuffer[n - 1] == '\n') return n;
   // A CR LF split after the CR: in text mode the line ends right here.

@@ -87,11 +87,30 @@ const char* takeQuotableColumn(const char* p, char* dst, int cap) {
 }
 
 // A value taken from the report obeys the same rule as one from the
-// netlist, without report lines or counts.
-void replaceIllegalChars(char* text) {
+// netlist, without report lines or counts.  The table holds that rule for
+// every byte; it is made once per report.
+bool illegalValueByte[256];
+
+void makeIllegalValueBytes() {
   const int projectKind = settingValues[VAL_PROJECT_KIND];
-  for (char* p = text; *p != '\0'; p++)
-    if (isIllegalValueChar(static_cast<unsigned char>(*p), projectKind)) *p = '_';
+  for (int c = 0; c < 256; c++)
+    illegalValueByte[c] = isIllegalValueChar(static_cast<unsigned char>(c), projectKind);
+}
+
+void replaceIllegalChars(char* text, size_t len) {
+  for (size_t i = 0; i < len; i++)
+    if (illegalValueByte[static_cast<unsigned char>(text[i])]) text[i] = '_';
+}
+
+void replaceIllegalChars(char* text) { replaceIllegalChars(text, strlen(text)); }
+
+// Copies a cell into a row field and drops the spaces that end the copy;
+// returns the length kept.
+size_t copyTrimmed(char* dst, int cap, const char* text, size_t len) {
+  int n = copyBytes(dst, cap, text, len);
+  while (n > 0 && dst[n - 1] == ' ') n--;
+  dst[n] = '\0';
+  return static_cast<size_t>(n);
 }
 
 // The footprint code column.  Quoted, it runs to the closing quote;
@@ -128,15 +147,12 @@ void readRowCells(const ReportCells& cells, PreviousRow& row, bool counted) {
   const char* text = cells.text[2];
   size_t len = cells.length[2];
   dropBackquote(&text, &len);
-  copyBytes(row.value, CAP_VALUE, text, len);
-  trimTrailingSpaces(row.value);
-  replaceIllegalChars(row.value);
+  replaceIllegalChars(row.value, copyTrimmed(row.value, CAP_VALUE, text, len));
   copyBytes(row.reference, CAP_REFERENCE, cells.text[3], cells.length[3]);
   text = cells.text[4];
   len = cells.length[4];
   dropBackquote(&text, &len);
-  copyBytes(row.pcbAttribute, CAP_PCB_ATTRIBUTE, text, len);
-  trimTrailingSpaces(row.pcbAttribute);
+  copyTrimmed(row.pcbAttribute, CAP_PCB_ATTRIBUTE, text, len);
   copyBytes(row.forcedMark, CAP_FORCED_MARK, cells.text[5], cells.length[5]);
   if (cells.count < REPORT_COLUMNS || !counted) return;
   text = cells.text[6];
@@ -153,18 +169,22 @@ void readRowCells(const ReportCells& cells, PreviousRow& row, bool counted) {
   row.footprintCode = storeInTextPool(text, len);
 }
 
-// Calls visit for each line of a piece that readFileLine gave: a carriage
-// return alone also ends a line (a spreadsheet may end lines that way).
-// The empty rest after a piece's last carriage return is no line.  Stops,
-// returning false, when visit does.
+// Calls visit(line, len) for each line of a piece that readFileLine gave: a
+// carriage return alone also ends a line (a spreadsheet may end lines that
+// way).  A zero byte ends the piece, as for any C text.  The empty rest
+// after a piece's last carriage return is no line.  Each line is
+// terminated in place.  Stops, returning false, when visit does.
 template <typename Visit>
 bool forEachLine(char* piece, Visit visit) {
-  char* line = piece;
-  for (;;) {
-    char* cr = strchr(line, '\r');
-    if (cr == nullptr) return *line == '\0' && line != piece ? true : visit(line);
+  char* const end = piece + strlen(piece);
+  for (char* line = piece;;) {
+    char* cr = static_cast<char*>(memchr(line, '\r', static_cast<size_t>(end - line)));
+    if (cr == nullptr) {
+      if (line == end && line != piece) return true;
+      return visit(line, static_cast<size_t>(end - line));
+    }
     *cr = '\0';
-    if (!visit(line)) return false;
+    if (!visit(line, static_cast<size_t>(cr - line))) return false;
     line = cr + 1;
   }
 }
@@ -208,10 +228,13 @@ void nextReportNumber(const char pair[2], char next[2]) {
 int reportHasHeader(const char* path) {
   FILE* file = openForReading(path);
   if (file == nullptr) return -1;
+  // The header is near the start: reading a page at a time leaves the
+  // rest of this buffer untouched, so it costs no page faults.
   openByteSource(&headerSource, file);
+  limitByteSourceReads(&headerSource, 4096);
   int found = 0;
   while (found == 0 && readFileLine(&headerSource, textBuffer, RUN_LINE_MAX, true) >= 0) {
-    forEachLine(textBuffer, [&](char* line) {
+    forEachLine(textBuffer, [&](char* line, size_t) {
       if (isReportHeader(line)) found = 1;
       return found == 0;
     });
@@ -254,8 +277,7 @@ void findReportNames(const char* inputPath, ReportNames* names) {
   names->previousPath[0] = '\0';
 }
 
-void readPreviousRow(char* line) {
-  size_t len = strlen(line);
+void readPreviousRow(char* line, size_t len) {
   while (len > 0 && (line[len - 1] == '\n' || line[len - 1] == '\r')) len--;
   line[len] = '\0';
 
@@ -263,7 +285,7 @@ void readPreviousRow(char* line) {
   PreviousRow& row = nextPreviousRow();
 
   static ReportCells cells;
-  if (splitReportRow(line, &cells)) {
+  if (splitReportRow(line, len, &cells)) {
     readRowCells(cells, row, counted);
     if (counted) previousCount++;
     return;
@@ -288,22 +310,23 @@ void readPreviousRow(char* line) {
 
 void readPreviousReport(ByteSource* in) {
   previousCount = 0;
+  makeIllegalValueBytes();
   bool inRows = false;
   bool ended = false;
   char firstLine[LOSS_EXAMPLE_MAX + 1];  // the example of a loss of the whole file
   int firstLen = -1;                      // without its line end; -1: no line yet
   while (!ended && readOwnLine(in, true, LOSS_LONG_REPORT_LINE) >= 0) {
-    forEachLine(textBuffer, [&](char* line) {
+    forEachLine(textBuffer, [&](char* line, size_t len) {
       if (firstLen < 0) firstLen = copyBytes(firstLine, LOSS_EXAMPLE_MAX, line, strcspn(line, "\n"));
       if (!inRows) {
         inRows = isReportHeader(line);
         return true;
       }
-      if (strncmp(line, "\"total ", 7) == 0) {
+      if (len >= 7 && memcmp(line, "\"total ", 7) == 0) {
         ended = true;
         return false;
       }
-      readPreviousRow(line);
+      readPreviousRow(line, len);
       return true;
     });
   }

@@ -68,6 +68,7 @@ int reportHasHeader(const char* path);
 // between the "Status" header and the quoted totals line.
 void readPreviousReport(ByteSource* in);
 
-// Reads one row of a report (a line after the header) into the next
-// previous row, or the spare once the table is full.
-void readPreviousRow(char* line);
+// Reads one row of a report (a line after the header, `len` bytes up to its
+// terminator) into the next previous row, or the spare once the table is
+// full.
+void readPreviousRow(char* line, size_t len);

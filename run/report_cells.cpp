@@ -42,84 +42,86 @@ void putQuotedText(TextOut* out, const char* text) {
 
 namespace {
 
-// The end of the quoted cell whose opening quote is at `p`: the closing
-// quote, or null when the cell does not close before ',' or the line's end.
-const char* closingQuote(const char* p) {
-  for (p++;; p++) {
-    p = strchr(p, '"');
-    if (p == nullptr) return nullptr;
-    if (p[1] == '"') {
-      p++;
+// The closing quote of the quoted cell whose text begins at `start` (after
+// its opening quote), or null when the cell does not close before ',' or
+// the line's end.  Sets *doubled when the cell holds a "" pair.
+char* closingQuote(char* start, char* end, bool* doubled) {
+  for (char* q = start;; q += 2) {
+    q = static_cast<char*>(memchr(q, '"', static_cast<size_t>(end - q)));
+    if (q == nullptr) return nullptr;
+    if (q + 1 < end && q[1] == '"') {
+      *doubled = true;
       continue;
     }
-    return p[1] == ',' || p[1] == '\0' ? p : nullptr;
+    return q + 1 == end || q[1] == ',' ? q : nullptr;
   }
 }
 
-// The ',' or terminator that ends the bare cell at `p` (cells are short: a
+// The ',' or line end that ends the bare cell at `p` (cells are short: a
 // plain loop beats a library call).
-template <typename Char>
-Char* cellEnd(Char* p) {
-  while (*p != ',' && *p != '\0') p++;
+char* cellEnd(char* p, const char* end) {
+  while (p < end && *p != ',') p++;
   return p;
+}
+
+// Turns each "" pair of a quoted cell's `len` bytes into one '"', in
+// place; returns the new length.  Stretches between pairs move whole.
+size_t unescapeQuotes(char* text, size_t len) {
+  char* end = text + len;
+  char* out = text;
+  for (char* in = text;;) {
+    char* quote = static_cast<char*>(memchr(in, '"', static_cast<size_t>(end - in)));
+    char* stop = quote != nullptr ? quote : end;
+    size_t n = static_cast<size_t>(stop - in);
+    if (out != in) memmove(out, in, n);
+    out += n;
+    if (quote == nullptr) return static_cast<size_t>(out - text);
+    *out++ = '"';
+    in = quote + 2;
+  }
 }
 
 }  // namespace
 
-bool splitReportRow(char* line, ReportCells* cells) {
-  // First pass: every quoted cell must close properly; nothing is changed.
-  for (const char* p = line;;) {
-    if (*p == '"') {
-      p = closingQuote(p);
-      if (p == nullptr) return false;
-      p++;
-    } else {
-      p = cellEnd(p);
-    }
-    if (*p == '\0') break;
-    p++;
-  }
-  // Second pass: the cells, quoted ones unescaped in place.
-  cells->count = 0;
+bool splitReportRow(char* line, size_t len, ReportCells* cells) {
+  // One pass finds the cells; the line changes only once the whole row is
+  // known to split, and only in cells that hold a "" pair.
+  char* const end = line + len;
+  unsigned pairCells = 0;  // bit i: kept cell i is quoted and holds a "" pair
+  int count = 0;
   for (char* p = line;;) {
-    int i = cells->count;
-    bool quoted = *p == '"';
+    bool quoted = p < end && *p == '"';
     char* start = quoted ? p + 1 : p;
-    char* end;
+    char* stop;
+    bool pairs = false;
     if (quoted) {
-      // Stretches between quotes move whole; the first pass found the
-      // closing quote, so every search here finds a quote.
-      char* out = start;
-      char* in = start;
-      for (;;) {
-        char* quote = strchr(in, '"');
-        size_t n = static_cast<size_t>(quote - in);
-        if (out != in) memmove(out, in, n);
-        out += n;
-        in = quote;
-        if (in[1] != '"') break;
-        *out++ = '"';
-        in += 2;
-      }
-      end = out;
-      p = in + 1;
+      stop = closingQuote(start, end, &pairs);
+      if (stop == nullptr) return false;
+      p = stop + 1;
     } else {
-      p = cellEnd(p);
-      end = p;
+      stop = cellEnd(p, end);
+      p = stop;
     }
-    if (i < REPORT_COLUMNS) {
-      cells->text[i] = start;
-      cells->length[i] = static_cast<size_t>(end - start);
-      cells->quoted[i] = quoted;
+    if (count < REPORT_COLUMNS) {
+      cells->text[count] = start;
+      cells->length[count] = static_cast<size_t>(stop - start);
+      cells->quoted[count] = quoted;
+      if (pairs) pairCells |= 1u << count;
     }
-    cells->count++;
-    if (*p == '\0') break;
-    p++;
+    count++;
+    if (p == end) break;
+    p++;  // the ',' between cells
   }
-  for (int i = cells->count; i < REPORT_COLUMNS; i++) {
+  cells->count = count;
+  for (int i = count; i < REPORT_COLUMNS; i++) {
     cells->text[i] = "";
     cells->length[i] = 0;
     cells->quoted[i] = false;
+  }
+  for (int i = 0; pairCells != 0; i++, pairCells >>= 1) {
+    if ((pairCells & 1) == 0) continue;
+    char* text = line + (cells->text[i] - line);  // the cell's bytes in the line
+    cells->length[i] = unescapeQuotes(text, cells->length[i]);
   }
   return true;
 }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 #include "netlist/files.h"
 
@@ -28,13 +29,18 @@ struct ReportCells {
   int count;  // cells the line has (at most REPORT_COLUMNS are kept)
 };
 
-// Splits a row (without its line end) into cells the way spreadsheets
-// write them: a cell that begins with '"' runs to the '"' that is followed
-// by ',' or the end of the line, "" inside it standing for one '"'.  Quoted
-// cells are unescaped in place.  False, with the line unchanged, when a
-// quoted cell does not close that way (as in reports written before quotes
-// were doubled); such a row is read by the older column rules.
-bool splitReportRow(char* line, ReportCells* cells);
+// Splits a row of `len` bytes (without its line end) into cells the way
+// spreadsheets write them: a cell that begins with '"' runs to the '"'
+// that is followed by ',' or the end of the line, "" inside it standing for
+// one '"'.  The kept quoted cells are unescaped in place.  False, with the
+// line unchanged, when a quoted cell does not close that way (as in reports
+// written before quotes were doubled); such a row is read by the older
+// column rules.
+bool splitReportRow(char* line, size_t len, ReportCells* cells);
+// The same for a zero-terminated row.
+inline bool splitReportRow(char* line, ReportCells* cells) {
+  return splitReportRow(line, strlen(line), cells);
+}
 
 // Whether a line is the column header: "Status" at its start, after an
 // optional byte-order mark and an optional '"'.

@@ -87,6 +87,27 @@ TEST(CategoryFile, SkippedRowsAndEmptyTexts) {
                               "K|P|Lib:K\x82\xA0whole", "L|P|Lib:L rest"}));
 }
 
+TEST(CategoryFile, BareCodeStopsAtEveryPosition) {
+  // The bare code is scanned a word at a time: every stop byte must end it
+  // wherever it falls in a word, and every code byte must let it run on.
+  const char stops[] = {',', '\t', '\x1F', '\r', '\x80', '\xFF'};
+  const char keeps[] = {' ', '\x7F', '~', '!'};
+  for (int len = 1; len <= 20; len++) {
+    std::string code = "L" + std::string(static_cast<size_t>(len - 1), 'c');
+    for (char stop : stops) {
+      loadCsv(std::string(kHeader) + "R,P," + code + stop + "tail\n");
+      ASSERT_EQ(indexCount, 1) << len << " " << int(stop);
+      EXPECT_EQ(std::string(categoryIndex[0].footprintCode), code) << len << " " << int(stop);
+    }
+    for (char keep : keeps) {
+      std::string whole = code + keep + "tail";
+      loadCsv(std::string(kHeader) + "R,P," + whole + ",note\n");
+      ASSERT_EQ(indexCount, 1) << len << " " << int(keep);
+      EXPECT_EQ(std::string(categoryIndex[0].footprintCode), whole) << len << " " << int(keep);
+    }
+  }
+}
+
 TEST(CategoryFile, PcbAttributeCutAt121) {
   std::string pcb(130, 'p');
   loadCsv(std::string(kHeader) + "R," + pcb + ",Lib:R\r\n");

@@ -98,4 +98,9 @@ TEST(ReportCells, QuotedCellsUnescapeInPlaceAndUnclosedRowsStayUnchanged) {
   std::string before = old;
   EXPECT_FALSE(splitReportRow(&old[0], &cells));
   EXPECT_EQ(old, before);
+  // A doubled quote before the cell that does not close stays doubled.
+  old = "keep,\"a\"\"b\",R1,\"c\"d";
+  before = old;
+  EXPECT_FALSE(splitReportRow(&old[0], &cells));
+  EXPECT_EQ(old, before);
 }
