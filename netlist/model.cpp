@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "netlist/group_sort.h"
 #include "netlist/losses.h"
 #include "netlist/net_checks.h"
 #include "netlist/reference_set.h"
@@ -205,19 +206,46 @@ void sortPartsByReference(PartRecord* parts, int count) {
   sortByKey(parts, count, [](const PartRecord& p, KeyPacker& key) { key.text(p.reference); });
 }
 
+// PCB attributes and values repeat across many parts, so these sorts
+// gather parts of equal texts first (netlist/group_sort.h); the reference
+// number, nearly unique, sorts the parts within each group.
+namespace {
+
+bool sameText(const char* a, const char* b) { return strcmp(a, b) == 0; }
+void packNumber(const PartRecord& p, KeyPacker& key) { key.number(p.refNumber); }
+
+}  // namespace
+
+// Short categories and the number fit one key window: a plain key sort.
 void sortPartsByCategoryAndNumber(PartRecord* parts, int count) {
   sortByKey(parts, count,
             [](const PartRecord& p, KeyPacker& key) { key.text(p.category).number(p.refNumber); });
 }
 
 void sortPartsByCategoryAndPcb(PartRecord* parts, int count) {
-  sortByKey(parts, count,
-            [](const PartRecord& p, KeyPacker& key) { key.text(p.category).text(p.pcbAttribute); });
+  sortByGroups(
+      parts, count,
+      [](const PartRecord& p) { return hashText(hashText(HASH_START, p.category), p.pcbAttribute); },
+      [](const PartRecord& a, const PartRecord& b) {
+        return sameText(a.category, b.category) && sameText(a.pcbAttribute, b.pcbAttribute);
+      },
+      [](const PartRecord& p, KeyPacker& key) { key.text(p.category).text(p.pcbAttribute); });
 }
 
-// Values are never NaN: parseScaledValue reads digits only.
+// Values are never NaN: parseScaledValue reads digits only.  Numbers that
+// compare equal (0 and -0) pack and hash alike.
 void sortPartsForReport(PartRecord* parts, int count) {
-  sortByKey(parts, count, [](const PartRecord& p, KeyPacker& key) {
-    key.text(p.category).number(p.numericValue).text(p.value).number(p.refNumber);
-  });
+  sortByGroupsThen(
+      parts, count,
+      [](const PartRecord& p) {
+        return hashText(hashNumber(hashText(HASH_START, p.category), p.numericValue), p.value);
+      },
+      [](const PartRecord& a, const PartRecord& b) {
+        return a.numericValue == b.numericValue && sameText(a.category, b.category) &&
+               sameText(a.value, b.value);
+      },
+      [](const PartRecord& p, KeyPacker& key) {
+        key.text(p.category).number(p.numericValue).text(p.value);
+      },
+      packNumber);
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -208,6 +210,43 @@ TEST(ScaledValue, CapacitorsAndOthers) {
   EXPECT_EQ(parseScaledValue("10", ""), 10);
   // So 10 (microfarads) sorts after 100n.
   EXPECT_GT(parseScaledValue("10", "C"), parseScaledValue("100n", "C"));
+}
+
+TEST(ScaledValue, NumbersGiveTheDoubleStrtodGivesBitForBit) {
+  // Numbers near the edges of the exact reading (19 and 20 significant
+  // digits, mantissas around 2^53, powers of ten around 22) and random
+  // ones with leading zeros, points, signs and exponents.
+  std::vector<std::string> numbers = {
+      "9007199254740991",     "9007199254740992",     "9007199254740993",
+      "9999999999999999999",  "18446744073709551615", "18446744073709551616",
+      "1e22",                 "1e23",                 "9007199254740991e22",
+      "9007199254740991e-22", "123456789e-23",        "0.0000000000000000000001",
+      "00000000000000000000000001.5", "1.00000000000000000000000",
+      "-0",                   "-0.0e-999",            "0e99999999999",
+      "+.5",                  "5.",                   "-1.e+0",
+      "4.9e-324",             "2.2250738585072011e-308", "1.7976931348623157e308",
+      "0.1",                  "0.3",                  "123.456e-7",
+  };
+  std::mt19937 rng(53);
+  for (int i = 0; i < 20000; i++) {
+    std::string n = rng() % 3 == 0 ? "-" : rng() % 2 ? "+" : "";
+    int before = static_cast<int>(rng() % 22), after = static_cast<int>(rng() % 22);
+    if (rng() % 3 == 0) n += std::string(rng() % 5, '0');
+    for (int k = 0; k < before; k++) n += static_cast<char>('0' + rng() % 10);
+    if (after > 0 || before == 0) n += ".";
+    for (int k = 0; k < after || (before == 0 && k == 0); k++)
+      n += static_cast<char>('0' + rng() % 10);
+    if (rng() % 2) {
+      n += rng() % 2 ? "e-" : "e";
+      n += std::to_string(rng() % 40);
+    }
+    numbers.push_back(n);
+  }
+  for (const std::string& n : numbers) {
+    double got = parseScaledValue(n.c_str(), "R");
+    double want = strtod(n.c_str(), nullptr);
+    ASSERT_EQ(memcmp(&got, &want, sizeof got), 0) << n;
+  }
 }
 
 TEST(FootprintResolution, PartsLiteralIndexAndTooLong) {
