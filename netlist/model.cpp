@@ -169,7 +169,6 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
     if (colon != nullptr) *colon = '\0';
   }
   checkPinsInTwoNets(nodes, count);
-  if (readerResult > 0) checkDuplicateReferences(parts, readerResult);
 
   int parts_ = readerResult;
   int n = 0;
@@ -179,13 +178,16 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
       sortItems[n++] = SortItem{0, i, 1};
   } else {
     // A part list that misses references its nets use: add those parts, so
-    // that the netlist never names a component that does not exist.
+    // that the netlist never names a component that does not exist.  A
+    // reference that an earlier part has is noted as a loss (KiCad gives
+    // nets to the first part only).
     static uint8_t partFlags[MAX_PARTS + 1];
     startReferenceSet(readerResult);
     for (int i = 0; i < readerResult; i++) {
       size_t len;
       partFlags[i] = NODE_HAS_PART | classifyText(parts[i].reference, &len);
-      addToReferenceSet(parts[i].reference, i);
+      if (!addToReferenceSet(parts[i].reference, i))
+        noteLoss(LOSS_DUPLICATE_REFERENCE, parts[i].reference, len);
     }
     for (int i = 0; i < count; i++) {
       readerOrderFlags[i] = 0;
