@@ -1,10 +1,8 @@
-// The record slots of the group sorts and netlist checks, and the items
-// of the group sorts.
+// The items of the group sorts and the clearing of the record slots
+// (which netlist/net_checks.cpp holds).
 #include "netlist/group_sort.h"
 
 #include "netlist/table_memory.h"
-
-int16_t recordSlots[RECORD_SLOTS];
 
 // Normalisation's net order is free outside normalisation, and the group
 // sorts never run inside it.

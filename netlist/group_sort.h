@@ -16,7 +16,7 @@
 
 // Open-addressing slots of record numbers + 1 (0: free), shared by the
 // group sorts and the netlist checks, which never run at once.
-enum : uint32_t { RECORD_SLOTS = 32768 };
+enum : uint32_t { RECORD_SLOTS = 65536 };
 static_assert(MAX_NODES + 1 <= INT16_MAX, "a record number + 1 must fit in a slot");
 extern int16_t recordSlots[RECORD_SLOTS];
 

@@ -8,6 +8,10 @@
 #include "netlist/group_sort.h"
 #include "netlist/losses.h"
 
+// The record slots live here, beside the other tables that the start of a
+// run touches, where the run's large pages reach.
+int16_t recordSlots[RECORD_SLOTS];
+
 namespace {
 
 static_assert(20u * MAX_NODES < 13u * RECORD_SLOTS, "the table must stay at most 65% full");
