@@ -80,9 +80,12 @@ void orderByGroups(const Record* records, int count, Hash hash, Same same, Pack 
   // groupItems[g].key (records and groups share the items' numbering, in
   // different fields).
   sortItemsByKey(sortItems, groups, records, pack);
+  // groupItems[k].span: whether position k starts a group.
+  for (int k = 0; k < count; k++) groupItems[k].span = 0;
   int placed = 0;
   for (int g = 0; g < groups; g++) {
     groupItems[groupItems[sortItems[g].index].index].key = static_cast<uint64_t>(placed);
+    groupItems[placed].span = 1;
     placed += sortItems[g].span;
   }
   // Every record to its group's next position, in table order.
@@ -90,6 +93,12 @@ void orderByGroups(const Record* records, int count, Hash hash, Same same, Pack 
     uint64_t& next = groupItems[groupItems[i].index].key;
     sortItems[next++] = SortItem{0, i, 1};
   }
+}
+
+// Whether the record at `position` of the table that the last group sort
+// sorted has the same key as the one before it (the tail fields aside).
+inline bool sameGroupAsBefore(int position) {
+  return position > 0 && groupItems[position].span == 0;
 }
 
 // Stable sort of records[0..count) by the fields `pack` lays out (see

@@ -327,6 +327,12 @@ const char* resolveFootprint(TextOut* report, IndexWalk* walk, const char* categ
   return storeInTextPool(code, strlen(code));
 }
 
+// Whether resolveFootprint gives a later record of the same key the code
+// it gave this one, with nothing else done: so for an empty attribute and
+// an index lookup (the walk stays where it is for an equal key), not for a
+// literal code, which is reported or stored for each record.
+bool givesSameFootprintAgain(const char* pcb) { return pcb[0] == '\0' || !isLiteralFootprint(pcb); }
+
 }  // namespace
 
 void resolvePreviousFootprints(TextOut* report) {
@@ -342,10 +348,16 @@ void resolvePreviousFootprints(TextOut* report) {
       [](const PreviousRow& row, KeyPacker& key) { key.text(row.category).text(row.pcbAttribute); });
   IndexWalk walk;
   startIndexWalk(&walk);
+  bool repeatable = false;
   for (int i = 0; i < previousCount; i++) {
     PreviousRow& row = previousTable[i];
+    if (repeatable && sameGroupAsBefore(i)) {
+      row.currentFootprint = previousTable[i - 1].currentFootprint;
+      continue;
+    }
     row.currentFootprint = resolveFootprint(report, &walk, row.category, row.pcbAttribute,
                                             row.reference, "\"(too long) previous REF=", false);
+    repeatable = givesSameFootprintAgain(row.pcbAttribute);
   }
 }
 
@@ -377,10 +389,16 @@ void resolvePartFootprints(TextOut* report, PartRecord* parts, int count) {
   sortPartsByCategoryAndPcb(parts, count);
   IndexWalk walk;
   startIndexWalk(&walk);
+  bool repeatable = false;
   for (int i = 0; i < count; i++) {
     PartRecord& part = parts[i];
+    if (repeatable && sameGroupAsBefore(i)) {
+      part.footprint = parts[i - 1].footprint;
+      continue;
+    }
     part.footprint = resolveFootprint(report, &walk, part.category, part.pcbAttribute,
                                       part.reference, "\"(too long) REF=", true);
+    repeatable = givesSameFootprintAgain(part.pcbAttribute);
   }
 }
 

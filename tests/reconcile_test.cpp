@@ -264,14 +264,18 @@ TEST(FootprintResolution, PartsLiteralIndexAndTooLong) {
   addTestPart("A1", "x", longLiteral.c_str());
   addTestPart("B1", "x", longPlain.c_str());
   addTestPart("R4", "10k", "R0603");
+  addTestPart("A2", "x", longLiteral.c_str());  // parts of one key: each one reported
+  addTestPart("C4", "1u", "C0805");
   ReportCapture report;
   prepareParts(report.out, partTable, partCount);
   resolvePartFootprints(report.out, partTable, partCount);
   // Too-long literals come in (category, PCB attribute) order.
   EXPECT_EQ(report.finish(), "\"(too long) REF=A1; PCB=" + longLiteral + ";\"\r\n" +
+                                 "\"(too long) REF=A2; PCB=" + longLiteral + ";\"\r\n" +
                                  "\"(too long) REF=U1; PCB=Y:" + std::string(119, 'y') +
                                  ";\"\r\n");
-  EXPECT_EQ(statusCounters.tooLong, 2);
+  EXPECT_EQ(statusCounters.tooLong, 3);
+  EXPECT_STREQ(findPart("C4")->footprint, "");
   EXPECT_STREQ(findPart("R1")->footprint, "Lib:R");  // the first of the duplicates
   EXPECT_STREQ(findPart("R4")->footprint, "Lib:R");
   EXPECT_STREQ(findPart("R2")->footprint, "Lib:Fp");
