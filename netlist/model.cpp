@@ -19,9 +19,12 @@ const char emptyText[1] = {'\0'};
 
 namespace {
 
-void packReference(const NodeRecord& node, KeyPacker& key) { key.text(node.reference); }
-void packNet(const NodeRecord& node, KeyPacker& key) { key.text(node.netName); }
-void packInNet(const NodeRecord& node, KeyPacker& key) { key.text(node.reference).text(node.pin); }
+// Lambdas rather than functions, so that each sort inlines its packing.
+const auto packReference = [](const NodeRecord& node, KeyPacker& key) { key.text(node.reference); };
+const auto packNet = [](const NodeRecord& node, KeyPacker& key) { key.text(node.netName); };
+const auto packInNet = [](const NodeRecord& node, KeyPacker& key) {
+  key.text(node.reference).text(node.pin);
+};
 
 uint8_t (&readerOrderFlags)[MAX_NODES + 1] = tableMemory.readerOrderFlags;
 SortItem (&netOrder)[MAX_NODES + 1] = tableMemory.netOrder;
@@ -214,7 +217,7 @@ void sortPartsByReference(PartRecord* parts, int count) {
 namespace {
 
 bool sameText(const char* a, const char* b) { return strcmp(a, b) == 0; }
-void packNumber(const PartRecord& p, KeyPacker& key) { key.number(p.refNumber); }
+const auto packNumber = [](const PartRecord& p, KeyPacker& key) { key.number(p.refNumber); };
 
 }  // namespace
 
