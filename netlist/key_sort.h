@@ -85,6 +85,42 @@ struct KeyPacker {
   }
 };
 
+// Stable sort of items[0..count) by key, least significant byte first: one
+// counting pass over the keys gives every byte's counts, and each byte in
+// which the keys differ then places all items once (a byte every key
+// shares is passed over).  Many items cost a few passes instead of a merge
+// sort's dozen rounds of comparisons; few items take the merge sort.
+inline void sortItemsOnKey(SortItem* items, int count) {
+  auto less = [](const SortItem& a, const SortItem& b) { return a.key < b.key; };
+  if (count < 256) {
+    stableSort(items, count, sortItemScratch, less);
+    return;
+  }
+  int counts[8][256];  // 8 KB of stack
+  memset(counts, 0, sizeof counts);
+  for (int i = 0; i < count; i++) {
+    uint64_t key = items[i].key;
+    for (int b = 0; b < 8; b++) counts[b][(key >> (8 * b)) & 0xFF]++;
+  }
+  SortItem* from = items;
+  SortItem* to = sortItemScratch;
+  for (int b = 0; b < 8; b++) {
+    int* next = counts[b];
+    if (next[(from[0].key >> (8 * b)) & 0xFF] == count) continue;
+    int placed = 0;
+    for (int v = 0; v < 256; v++) {
+      int n = next[v];
+      next[v] = placed;
+      placed += n;
+    }
+    for (int i = 0; i < count; i++) to[next[(from[i].key >> (8 * b)) & 0xFF]++] = from[i];
+    SortItem* swap = from;
+    from = to;
+    to = swap;
+  }
+  if (from != items) memcpy(items, from, static_cast<size_t>(count) * sizeof *items);
+}
+
 // Sorts items[0..count) by the fields that `pack(record, packer)` lays out
 // for the records they index, one 8-byte window at a time: a run of items
 // whose windows are equal and full is sorted again on the next window.
@@ -102,9 +138,7 @@ void sortItemsByKey(SortItem* items, int count, const Record* records, Pack pack
   // written in order) stay as they are: a stable sort would not move them.
   bool ordered = true;
   for (int i = 1; i < count && ordered; i++) ordered = items[i - 1].key <= items[i].key;
-  if (!ordered)
-    stableSort(items, count, sortItemScratch,
-               [](const SortItem& a, const SortItem& b) { return a.key < b.key; });
+  if (!ordered) sortItemsOnKey(items, count);
   for (int start = 0; start < count;) {
     int end = start + 1;
     while (end < count && items[end].key == items[start].key) end++;

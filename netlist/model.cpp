@@ -3,14 +3,15 @@
 
 #include <cstring>
 
+#include "netlist/group_sort.h"
+#include "netlist/key_sort.h"
+#include "netlist/large_tables.h"
 #include "netlist/losses.h"
 #include "netlist/net_checks.h"
 #include "netlist/reference_set.h"
-#include "netlist/key_sort.h"
-#include "netlist/large_tables.h"
 #include "netlist/table_memory.h"
-#include "netlist/text_class.h"
 #include "netlist/text.h"
+#include "netlist/text_class.h"
 
 int partCount;
 int nodeCount;
@@ -19,9 +20,12 @@ const char emptyText[1] = {'\0'};
 
 namespace {
 
-void packReference(const NodeRecord& node, KeyPacker& key) { key.text(node.reference); }
-void packNet(const NodeRecord& node, KeyPacker& key) { key.text(node.netName); }
-void packInNet(const NodeRecord& node, KeyPacker& key) { key.text(node.reference).text(node.pin); }
+// Lambdas rather than functions, so that each sort inlines its packing.
+const auto packReference = [](const NodeRecord& node, KeyPacker& key) { key.text(node.reference); };
+const auto packNet = [](const NodeRecord& node, KeyPacker& key) { key.text(node.netName); };
+const auto packInNet = [](const NodeRecord& node, KeyPacker& key) {
+  key.text(node.reference).text(node.pin);
+};
 
 uint8_t (&readerOrderFlags)[MAX_NODES + 1] = tableMemory.readerOrderFlags;
 SortItem (&netOrder)[MAX_NODES + 1] = tableMemory.netOrder;
@@ -169,7 +173,6 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
     if (colon != nullptr) *colon = '\0';
   }
   checkPinsInTwoNets(nodes, count);
-  if (readerResult > 0) checkDuplicateReferences(parts, readerResult);
 
   int parts_ = readerResult;
   int n = 0;
@@ -179,13 +182,16 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
       sortItems[n++] = SortItem{0, i, 1};
   } else {
     // A part list that misses references its nets use: add those parts, so
-    // that the netlist never names a component that does not exist.
+    // that the netlist never names a component that does not exist.  A
+    // reference that an earlier part has is noted as a loss (KiCad gives
+    // nets to the first part only).
     LARGE_TABLE(1) static uint8_t partFlags[MAX_PARTS + 1];
     startReferenceSet(readerResult);
     for (int i = 0; i < readerResult; i++) {
       size_t len;
       partFlags[i] = NODE_HAS_PART | classifyText(parts[i].reference, &len);
-      addToReferenceSet(parts[i].reference, i);
+      if (!addToReferenceSet(parts[i].reference, i))
+        noteLoss(LOSS_DUPLICATE_REFERENCE, parts[i].reference, len);
     }
     for (int i = 0; i < count; i++) {
       readerOrderFlags[i] = 0;
@@ -206,19 +212,46 @@ void sortPartsByReference(PartRecord* parts, int count) {
   sortByKey(parts, count, [](const PartRecord& p, KeyPacker& key) { key.text(p.reference); });
 }
 
+// PCB attributes and values repeat across many parts, so these sorts
+// gather parts of equal texts first (netlist/group_sort.h); the reference
+// number, nearly unique, sorts the parts within each group.
+namespace {
+
+bool sameText(const char* a, const char* b) { return strcmp(a, b) == 0; }
+const auto packNumber = [](const PartRecord& p, KeyPacker& key) { key.number(p.refNumber); };
+
+}  // namespace
+
+// Short categories and the number fit one key window: a plain key sort.
 void sortPartsByCategoryAndNumber(PartRecord* parts, int count) {
   sortByKey(parts, count,
             [](const PartRecord& p, KeyPacker& key) { key.text(p.category).number(p.refNumber); });
 }
 
 void sortPartsByCategoryAndPcb(PartRecord* parts, int count) {
-  sortByKey(parts, count,
-            [](const PartRecord& p, KeyPacker& key) { key.text(p.category).text(p.pcbAttribute); });
+  sortByGroups(
+      parts, count,
+      [](const PartRecord& p) { return hashText(hashText(HASH_START, p.category), p.pcbAttribute); },
+      [](const PartRecord& a, const PartRecord& b) {
+        return sameText(a.category, b.category) && sameText(a.pcbAttribute, b.pcbAttribute);
+      },
+      [](const PartRecord& p, KeyPacker& key) { key.text(p.category).text(p.pcbAttribute); });
 }
 
-// Values are never NaN: parseScaledValue reads digits only.
+// Values are never NaN: parseScaledValue reads digits only.  Numbers that
+// compare equal (0 and -0) pack and hash alike.
 void sortPartsForReport(PartRecord* parts, int count) {
-  sortByKey(parts, count, [](const PartRecord& p, KeyPacker& key) {
-    key.text(p.category).number(p.numericValue).text(p.value).number(p.refNumber);
-  });
+  sortByGroupsThen(
+      parts, count,
+      [](const PartRecord& p) {
+        return hashText(hashNumber(hashText(HASH_START, p.category), p.numericValue), p.value);
+      },
+      [](const PartRecord& a, const PartRecord& b) {
+        return a.numericValue == b.numericValue && sameText(a.category, b.category) &&
+               sameText(a.value, b.value);
+      },
+      [](const PartRecord& p, KeyPacker& key) {
+        key.text(p.category).number(p.numericValue).text(p.value);
+      },
+      packNumber);
 }

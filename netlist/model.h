@@ -86,5 +86,7 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
 // Stable sorts of the part table over its first `count` records.
 void sortPartsByReference(PartRecord* parts, int count);
 void sortPartsByCategoryAndNumber(PartRecord* parts, int count);
+// Sorted as groups of equal keys: sameGroupAsBefore (netlist/group_sort.h)
+// then tells the parts that repeat the key before them.
 void sortPartsByCategoryAndPcb(PartRecord* parts, int count);
 void sortPartsForReport(PartRecord* parts, int count);

@@ -14,6 +14,7 @@ static_assert(MAX_SLOTS > 2 * MAX_PARTS, "the set must stay at most half full");
 struct Slot {
   const char* text;
   int number;
+  uint32_t hash;  // of the text: most other texts met while probing differ in it
 };
 
 LARGE_TABLE(1) Slot slots[MAX_SLOTS];
@@ -26,6 +27,22 @@ uint32_t hashText(const char* text) {
   return h;
 }
 
+// References are short: a loop here costs less than a call to strcmp.
+bool sameText(const char* a, const char* b) {
+  for (; *a == *b; a++, b++)
+    if (*a == '\0') return true;
+  return false;
+}
+
+// The slot holding the text, or the free one where it belongs.
+uint32_t slotOf(const char* text, uint32_t hash) {
+  uint32_t at = hash & mask;
+  while (slots[at].text != nullptr &&
+         (slots[at].hash != hash || !sameText(slots[at].text, text)))
+    at = (at + 1) & mask;
+  return at;
+}
+
 }  // namespace
 
 void startReferenceSet(int capacity) {
@@ -35,23 +52,17 @@ void startReferenceSet(int capacity) {
   memset(slots, 0, size * sizeof slots[0]);
 }
 
-void addToReferenceSet(const char* text, int number) {
-  uint32_t at = hashText(text) & mask;
-  while (slots[at].text != nullptr) {
-    if (strcmp(slots[at].text, text) == 0) return;
-    at = (at + 1) & mask;
-  }
-  slots[at].text = text;
-  slots[at].number = number;
+bool addToReferenceSet(const char* text, int number) {
+  uint32_t hash = hashText(text);
+  uint32_t at = slotOf(text, hash);
+  if (slots[at].text != nullptr) return false;
+  slots[at] = Slot{text, number, hash};
+  return true;
 }
 
 int findInReferenceSet(const char* text) {
-  uint32_t at = hashText(text) & mask;
-  while (slots[at].text != nullptr) {
-    if (strcmp(slots[at].text, text) == 0) return slots[at].number;
-    at = (at + 1) & mask;
-  }
-  return -1;
+  uint32_t at = slotOf(text, hashText(text));
+  return slots[at].text != nullptr ? slots[at].number : -1;
 }
 
 void fillReferenceSet(const PartRecord* parts, int count) {

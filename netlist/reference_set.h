@@ -9,9 +9,10 @@
 // Empties the set and makes room for `capacity` texts (at most MAX_PARTS).
 void startReferenceSet(int capacity);
 
-// Adds a text with its number; a text already in the set keeps its first
-// number.  The text must stay in place while the set is used.
-void addToReferenceSet(const char* text, int number);
+// Adds a text with its number and returns true; a text already in the set
+// keeps its first number (returns false).  The text must stay in place
+// while the set is used.
+bool addToReferenceSet(const char* text, int number);
 
 // The number the text was added with, or -1.
 int findInReferenceSet(const char* text);

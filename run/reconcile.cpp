@@ -10,10 +10,12 @@
 // by hashing its reference.
 #include "run/reconcile.h"
 
+#include <cfloat>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
-#include "netlist/key_sort.h"
+#include "netlist/group_sort.h"
 #include "netlist/reference_set.h"
 #include "netlist/text.h"
 #include "options/options.h"
@@ -199,6 +201,62 @@ int deriveCategory(const char* reference, char* category) {
   return n;
 }
 
+namespace {
+
+// Powers of ten that a double holds exactly.
+const double exactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The double strtod gives for the decimal number at `start` (sign, digits
+// with an optional point and fraction, an optional exponent) that ends at
+// `end`.  When its significant digits make an integer below 2^53 and the
+// power of ten that scales it is at most 22, both are exact doubles and one
+// multiplication or division rounds their exact result once, to nearest,
+// just as strtod rounds the decimal number; a zero is a zero of its sign
+// whatever the exponent.  Any other number goes to strtod.
+double readDecimal(const char* start, const char* end) {
+  const char* p = start;
+  bool negative = *p == '-';
+  if (*p == '+' || *p == '-') p++;
+  uint64_t mantissa = 0;
+  int significant = 0;  // digits from the first nonzero one
+  int exponent = 0;     // the power of ten that scales the mantissa
+  bool point = false;
+  for (; p < end && (isDigit(*p) || (*p == '.' && !point)); p++) {
+    if (*p == '.') {
+      point = true;
+      continue;
+    }
+    if (significant > 0 || *p != '0') {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+      significant++;
+    }
+    if (point) exponent--;
+    if (significant > 19) break;  // no longer exact in 64 bits: strtod decides
+  }
+  if (significant <= 19 && p < end) {  // the exponent part, its size bounded
+    p++;
+    bool negativeExponent = *p == '-';
+    if (*p == '+' || *p == '-') p++;
+    int e = 0;
+    for (; p < end; p++) e = e < 100000 ? e * 10 + (*p - '0') : e;
+    exponent += negativeExponent ? -e : e;
+  }
+  bool exact = significant <= 19 && mantissa < (1ull << 53) && exponent >= -22 && exponent <= 22;
+  if (mantissa == 0 && significant <= 19) return negative ? -0.0 : 0.0;
+  if (exact && FLT_EVAL_METHOD == 0) {
+    double m = static_cast<double>(mantissa);
+    double x = exponent < 0 ? m / exactPowersOfTen[-exponent] : m * exactPowersOfTen[exponent];
+    return negative ? -x : x;
+  }
+  char number[NUMBER_TEXT_MAX + 1];
+  copyBytes(number, NUMBER_TEXT_MAX, start, static_cast<size_t>(end - start));
+  return strtod(number, nullptr);
+}
+
+}  // namespace
+
 double parseScaledValue(const char* value, const char* category) {
   // The longest leading decimal number: white space, sign, digits with an
   // optional point and fraction, an optional exponent.  Nothing else (no
@@ -223,9 +281,7 @@ double parseScaledValue(const char* value, const char* category) {
         p = e;
       }
     }
-    char number[NUMBER_TEXT_MAX + 1];
-    copyBytes(number, NUMBER_TEXT_MAX, start, static_cast<size_t>(p - start));
-    x = strtod(number, nullptr);
+    x = readDecimal(start, p);
     scale = *p;
   }
 
@@ -271,18 +327,37 @@ const char* resolveFootprint(TextOut* report, IndexWalk* walk, const char* categ
   return storeInTextPool(code, strlen(code));
 }
 
+// Whether resolveFootprint gives a later record of the same key the code
+// it gave this one, with nothing else done: so for an empty attribute and
+// an index lookup (the walk stays where it is for an equal key), not for a
+// literal code, which is reported or stored for each record.
+bool givesSameFootprintAgain(const char* pcb) { return pcb[0] == '\0' || !isLiteralFootprint(pcb); }
+
 }  // namespace
 
 void resolvePreviousFootprints(TextOut* report) {
-  sortByKey(previousTable, previousCount, [](const PreviousRow& row, KeyPacker& key) {
-    key.text(row.category).text(row.pcbAttribute);
-  });
+  // Few distinct keys among many rows: sorted as groups of equal keys.
+  sortByGroups(
+      previousTable, previousCount,
+      [](const PreviousRow& row) {
+        return hashText(hashText(HASH_START, row.category), row.pcbAttribute);
+      },
+      [](const PreviousRow& a, const PreviousRow& b) {
+        return textEquals(a.category, b.category) && textEquals(a.pcbAttribute, b.pcbAttribute);
+      },
+      [](const PreviousRow& row, KeyPacker& key) { key.text(row.category).text(row.pcbAttribute); });
   IndexWalk walk;
   startIndexWalk(&walk);
+  bool repeatable = false;
   for (int i = 0; i < previousCount; i++) {
     PreviousRow& row = previousTable[i];
+    if (repeatable && sameGroupAsBefore(i)) {
+      row.currentFootprint = previousTable[i - 1].currentFootprint;
+      continue;
+    }
     row.currentFootprint = resolveFootprint(report, &walk, row.category, row.pcbAttribute,
                                             row.reference, "\"(too long) previous REF=", false);
+    repeatable = givesSameFootprintAgain(row.pcbAttribute);
   }
 }
 
@@ -294,7 +369,11 @@ void prepareParts(TextOut* report, PartRecord* parts, int count) {
     part.refNumber = readRefNumber(part.reference + categoryLen);
     applyNoMountMarks(part.value);
     for (char* p = part.value; *p != '\0'; p++) {
-      if (!isIllegalValueChar(static_cast<unsigned char>(*p), projectKind)) continue;
+      // Printable ASCII other than brackets is legal in every project.
+      unsigned char c = static_cast<unsigned char>(*p);
+      if ((c >= 0x20 && c < 0x7F && c != '(' && c != ')') ||
+          !isIllegalValueChar(c, projectKind))
+        continue;
       writeProblemLine(report, "\"(illegal char) REF=", part.reference, part.value);
       *p = '_';
       statusCounters.illegal++;
@@ -310,10 +389,16 @@ void resolvePartFootprints(TextOut* report, PartRecord* parts, int count) {
   sortPartsByCategoryAndPcb(parts, count);
   IndexWalk walk;
   startIndexWalk(&walk);
+  bool repeatable = false;
   for (int i = 0; i < count; i++) {
     PartRecord& part = parts[i];
+    if (repeatable && sameGroupAsBefore(i)) {
+      part.footprint = parts[i - 1].footprint;
+      continue;
+    }
     part.footprint = resolveFootprint(report, &walk, part.category, part.pcbAttribute,
                                       part.reference, "\"(too long) REF=", true);
+    repeatable = givesSameFootprintAgain(part.pcbAttribute);
   }
 }
 

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -210,6 +212,43 @@ TEST(ScaledValue, CapacitorsAndOthers) {
   EXPECT_GT(parseScaledValue("10", "C"), parseScaledValue("100n", "C"));
 }
 
+TEST(ScaledValue, NumbersGiveTheDoubleStrtodGivesBitForBit) {
+  // Numbers near the edges of the exact reading (19 and 20 significant
+  // digits, mantissas around 2^53, powers of ten around 22) and random
+  // ones with leading zeros, points, signs and exponents.
+  std::vector<std::string> numbers = {
+      "9007199254740991",     "9007199254740992",     "9007199254740993",
+      "9999999999999999999",  "18446744073709551615", "18446744073709551616",
+      "1e22",                 "1e23",                 "9007199254740991e22",
+      "9007199254740991e-22", "123456789e-23",        "0.0000000000000000000001",
+      "00000000000000000000000001.5", "1.00000000000000000000000",
+      "-0",                   "-0.0e-999",            "0e99999999999",
+      "+.5",                  "5.",                   "-1.e+0",
+      "4.9e-324",             "2.2250738585072011e-308", "1.7976931348623157e308",
+      "0.1",                  "0.3",                  "123.456e-7",
+  };
+  std::mt19937 rng(53);
+  for (int i = 0; i < 20000; i++) {
+    std::string n = rng() % 3 == 0 ? "-" : rng() % 2 ? "+" : "";
+    int before = static_cast<int>(rng() % 22), after = static_cast<int>(rng() % 22);
+    if (rng() % 3 == 0) n += std::string(rng() % 5, '0');
+    for (int k = 0; k < before; k++) n += static_cast<char>('0' + rng() % 10);
+    if (after > 0 || before == 0) n += ".";
+    for (int k = 0; k < after || (before == 0 && k == 0); k++)
+      n += static_cast<char>('0' + rng() % 10);
+    if (rng() % 2) {
+      n += rng() % 2 ? "e-" : "e";
+      n += std::to_string(rng() % 40);
+    }
+    numbers.push_back(n);
+  }
+  for (const std::string& n : numbers) {
+    double got = parseScaledValue(n.c_str(), "R");
+    double want = strtod(n.c_str(), nullptr);
+    ASSERT_EQ(memcmp(&got, &want, sizeof got), 0) << n;
+  }
+}
+
 TEST(FootprintResolution, PartsLiteralIndexAndTooLong) {
   startTables();
   loadIndex("R,R0603,Lib:R\r\nR,R0603,Lib:Rdup\r\nC,C0603,Lib:C\r\n");
@@ -225,14 +264,18 @@ TEST(FootprintResolution, PartsLiteralIndexAndTooLong) {
   addTestPart("A1", "x", longLiteral.c_str());
   addTestPart("B1", "x", longPlain.c_str());
   addTestPart("R4", "10k", "R0603");
+  addTestPart("A2", "x", longLiteral.c_str());  // parts of one key: each one reported
+  addTestPart("C4", "1u", "C0805");
   ReportCapture report;
   prepareParts(report.out, partTable, partCount);
   resolvePartFootprints(report.out, partTable, partCount);
   // Too-long literals come in (category, PCB attribute) order.
   EXPECT_EQ(report.finish(), "\"(too long) REF=A1; PCB=" + longLiteral + ";\"\r\n" +
+                                 "\"(too long) REF=A2; PCB=" + longLiteral + ";\"\r\n" +
                                  "\"(too long) REF=U1; PCB=Y:" + std::string(119, 'y') +
                                  ";\"\r\n");
-  EXPECT_EQ(statusCounters.tooLong, 2);
+  EXPECT_EQ(statusCounters.tooLong, 3);
+  EXPECT_STREQ(findPart("C4")->footprint, "");
   EXPECT_STREQ(findPart("R1")->footprint, "Lib:R");  // the first of the duplicates
   EXPECT_STREQ(findPart("R4")->footprint, "Lib:R");
   EXPECT_STREQ(findPart("R2")->footprint, "Lib:Fp");
