@@ -62,7 +62,7 @@ void putQuotedCp932(TextOut* out, const unsigned char* text, size_t len) {
     int n = encodeUtf8(decodeCp932(text, len, &pos), bytes);
     const char* escape = n == 1 ? escapeOf(bytes[0]) : nullptr;
     if (escape != nullptr) putBytes(out, escape, 2);
-    else putBytes(out, bytes, static_cast<size_t>(n));
+    else for (int k = 0; k < n; k++) putBytes(out, bytes + k, 1);
   }
   putBytes(out, "\"", 1);
 }
@@ -84,10 +84,97 @@ void putClassifiedText(TextOut* out, const char* text, size_t len, uint8_t class
   else putQuotedCp932(out, bytes, len);
 }
 
-void putKicadText(TextOut* out, const char* text, bool utf8, bool alwaysQuote) {
+// Whether a text described by `len` and `classes` goes out bare, as its
+// own bytes: most references, pins and footprints do.
+inline bool isBareToken(const char* text, size_t len, uint8_t classes, bool utf8) {
+  uint8_t breaking = utf8 ? TEXT_BREAKS_TOKEN | TEXT_NON_ASCII : TEXT_BREAKS_TOKEN;
+  return len != 0 && (classes & breaking) == 0 && text[0] != '"' && text[0] != '#';
+}
+
+// Footprints are shared: every part of a category index row points at the
+// row's one stored footprint text.  A small table keyed by the text's
+// address keeps each footprint's length and classes, so a footprint is
+// scanned once rather than once per part.
+struct FootprintClasses {
+  const char* text;  // null for an empty slot
   size_t len;
-  uint8_t classes = classifyText(text, &len);
+  uint8_t classes;
+};
+enum : int { FOOTPRINT_SLOTS = 256 };
+FootprintClasses footprintSlots[FOOTPRINT_SLOTS];
+
+void clearFootprintSlots() {
+  for (FootprintClasses& slot : footprintSlots) slot.text = nullptr;
+}
+
+// The length and classes of a footprint text, scanning it only when its
+// slot holds another text.
+const FootprintClasses& footprintClasses(const char* footprint) {
+  uintptr_t address = reinterpret_cast<uintptr_t>(footprint);
+  FootprintClasses& slot = footprintSlots[(address ^ (address >> 8)) % FOOTPRINT_SLOTS];
+  if (slot.text != footprint) {
+    slot.text = footprint;
+    slot.classes = classifyText(footprint, &slot.len);
+  }
+  return slot;
+}
+
+// Components and nodes are written through a cursor into room reserved
+// once per record (reserveOut): texts up to DIRECT_TEXT_MAX bytes that go
+// out bare or in quotes without escapes are copied there, and RECORD_ROOM
+// holds a record's fixed bytes with three such texts.
+enum : size_t {
+  DIRECT_TEXT_MAX = 1024,
+  RECORD_ROOM = 256 + 3 * (DIRECT_TEXT_MAX + 2),
+};
+
+// Writes a text at the cursor when it is short enough and goes out bare or
+// in quotes as it is; otherwise hands the cursor back, writes the text by
+// the general path (escapes, UTF-8) and takes a new cursor.  Returns the
+// cursor past the text.
+inline char* putTokenAt(TextOut* out, char* cursor, const char* text, size_t len,
+                        uint8_t classes, bool utf8, bool alwaysQuote) {
+  if (len <= DIRECT_TEXT_MAX) {
+    if (!alwaysQuote && isBareToken(text, len, classes, utf8)) {
+      copyShortBytes(cursor, text, len);
+      return cursor + len;
+    }
+    uint8_t rewritten = utf8 ? TEXT_NEEDS_ESCAPE | TEXT_NON_ASCII : TEXT_NEEDS_ESCAPE;
+    if ((classes & rewritten) == 0) {
+      *cursor = '"';
+      copyShortBytes(cursor + 1, text, len);
+      cursor[len + 1] = '"';
+      return cursor + len + 2;
+    }
+  }
+  commitOut(out, cursor);
   putClassifiedText(out, text, len, classes, utf8, alwaysQuote);
+  return reserveOut(out, RECORD_ROOM);
+}
+
+// A number in decimal digits at the cursor.
+char* storeDecimal(char* cursor, uint32_t value) {
+  char reversed[10];
+  int n = 0;
+  do {
+    reversed[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  while (n > 0) *cursor++ = reversed[--n];
+  return cursor;
+}
+
+// A number in upper-case hex digits, at least one, at the cursor.
+char* storeUpperHex(char* cursor, uint32_t value, int minDigits) {
+  static const char digits[] = "0123456789ABCDEF";
+  char reversed[8];
+  int n = 0;
+  do {
+    reversed[n++] = digits[value & 0xF];
+    value >>= 4;
+  } while (value != 0 || n < minDigits);
+  while (n > 0) *cursor++ = reversed[--n];
+  return cursor;
 }
 
 // The tstamp of a reference: FNV-1a of the reference's UTF-8 form, unique
@@ -103,13 +190,6 @@ uint32_t referenceStamp(const char* reference) {
     hash = fnv1a(hash, utf8, static_cast<size_t>(n));
   }
   return takeStamp(hash);
-}
-
-void putStamp(TextOut* out, uint32_t stamp) {
-  static const char digits[] = "0123456789ABCDEF";
-  char hex[8];
-  for (int i = 7; i >= 0; i--, stamp >>= 4) hex[i] = digits[stamp & 0xF];
-  putBytes(out, hex, sizeof hex);
 }
 
 // The node flags that normalisation leaves, found for a node table it did
@@ -140,59 +220,78 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
                       const uint8_t* referenceFlags) {
   const bool utf8 = projectKind == PROJECT_KIND_KICAD6;
   if (utf8) clearStampSet();
+  clearFootprintSlots();
   putLiteral(out, "(export (version D)\r\n  (components");
   for (int i = 0; i < parts; i++) {
     const PartRecord& part = partRecords[i];
     const char* value = part.value;
-    if (strncmp(value, "#$#", 3) == 0) value += 3;
-    putLiteral(out, "\r\n    (comp (ref ");
-    putKicadText(out, part.reference, utf8, false);
-    putLiteral(out, ")\r\n      (value ");
-    if (value[0] == '\0') putLiteral(out, "none");
-    else putKicadText(out, value, utf8, false);
-    putLiteral(out, ")\r\n      (footprint ");
-    if (part.footprint[0] == '\0') putLiteral(out, "none:none");
-    else putKicadText(out, part.footprint, utf8, false);
-    putLiteral(out,
-               ")\r\n      (libsource (lib device) (part \"\"))\r\n"
-               "      (sheetpath (names /) (tstamps /))\r\n      (tstamp ");
-    if (utf8) putStamp(out, referenceStamp(part.reference));
-    else putUpperHex(out, 0xA400u + static_cast<unsigned>(i));
-    putLiteral(out, "))");
+    if (value[0] == '#' && value[1] == '$' && value[2] == '#') value += 3;
+    size_t len;
+    uint8_t classes;
+    char* p = reserveOut(out, RECORD_ROOM);
+    p = storeLiteral(p, "\r\n    (comp (ref ");
+    classes = classifyText(part.reference, &len);
+    p = putTokenAt(out, p, part.reference, len, classes, utf8, false);
+    p = storeLiteral(p, ")\r\n      (value ");
+    if (value[0] == '\0') {
+      p = storeLiteral(p, "none");
+    } else {
+      classes = classifyText(value, &len);
+      p = putTokenAt(out, p, value, len, classes, utf8, false);
+    }
+    p = storeLiteral(p, ")\r\n      (footprint ");
+    if (part.footprint[0] == '\0') {
+      p = storeLiteral(p, "none:none");
+    } else {
+      const FootprintClasses& footprint = footprintClasses(part.footprint);
+      p = putTokenAt(out, p, part.footprint, footprint.len, footprint.classes, utf8, false);
+    }
+    p = storeLiteral(p,
+                     ")\r\n      (libsource (lib device) (part \"\"))\r\n"
+                     "      (sheetpath (names /) (tstamps /))\r\n      (tstamp ");
+    if (utf8) p = storeUpperHex(p, referenceStamp(part.reference), 8);
+    else p = storeUpperHex(p, 0xA400u + static_cast<uint32_t>(i), 1);
+    p = storeLiteral(p, "))");
+    commitOut(out, p);
   }
   putLiteral(out, ")\r\n  (nets");
 
   if (referenceFlags == nullptr) referenceFlags = deriveReferenceFlags(partRecords, parts, nodes, nodes_);
 
-  int code = 1;
+  uint32_t code = 1;
   bool netOpen = false;
   bool netOfNodeOpen = false;  // the net of the node at hand is open
   for (int i = 0; i < nodes_; i++) {
     const NodeRecord& node = nodes[i];
     uint8_t flags = referenceFlags[i];
-    size_t referenceLen = (flags & NODE_HAS_PART) != 0 ? strlen(node.reference) : 0;
     if ((flags & NODE_STARTS_NET) != 0) netOfNodeOpen = false;
     if ((flags & NODE_HAS_PART) == 0) {
       noteLoss(LOSS_PIN_WITHOUT_PART, node.reference, strlen(node.reference), '.', node.pin,
                strlen(node.pin));
       continue;
     }
+    char* p = reserveOut(out, RECORD_ROOM);
     if (!netOfNodeOpen) {
-      if (netOpen) putLiteral(out, ")");
-      putLiteral(out, "\r\n    (net (code ");
-      putDecimal(out, code++);
-      putLiteral(out, ") (name ");
-      putKicadText(out, node.netName, utf8, true);
-      putLiteral(out, ")");
+      if (netOpen) p = storeLiteral(p, ")");
+      p = storeLiteral(p, "\r\n    (net (code ");
+      p = storeDecimal(p, code++);
+      p = storeLiteral(p, ") (name ");
+      size_t nameLen;
+      uint8_t nameClasses = classifyText(node.netName, &nameLen);
+      p = putTokenAt(out, p, node.netName, nameLen, nameClasses, utf8, true);
+      p = storeLiteral(p, ")");
       netOpen = true;
       netOfNodeOpen = true;
     }
-    putLiteral(out, "\r\n      (node (ref ");
-    putClassifiedText(out, node.reference, referenceLen,
-                      static_cast<uint8_t>(flags & ~(NODE_HAS_PART | NODE_STARTS_NET)), utf8, false);
-    putLiteral(out, ") (pin ");
-    putKicadText(out, node.pin, utf8, false);
-    putLiteral(out, "))");
+    size_t pinLen;
+    uint8_t pinClasses = classifyText(node.pin, &pinLen);
+    p = storeLiteral(p, "\r\n      (node (ref ");
+    p = putTokenAt(out, p, node.reference, strlen(node.reference),
+                   static_cast<uint8_t>(flags & ~(NODE_HAS_PART | NODE_STARTS_NET)), utf8, false);
+    p = storeLiteral(p, ") (pin ");
+    p = putTokenAt(out, p, node.pin, pinLen, pinClasses, utf8, false);
+    p = storeLiteral(p, "))");
+    commitOut(out, p);
   }
   if (netOpen) putLiteral(out, ")");
   putLiteral(out, "))\r\n");
