@@ -57,13 +57,19 @@ struct TextOut {
 void openTextOut(TextOut* out, FILE* file);
 void putBytesSlow(TextOut* out, const char* bytes, size_t len);
 
-// Copies `len` bytes.  Most texts written are a few bytes long, so those up
-// to 16 bytes move in two overlapping word copies (reading nothing outside
-// the text) instead of a library call; for a length known when compiling
-// only one branch is left.
+// Copies `len` bytes.  Most texts written are a few dozen bytes long at
+// most, so those up to 32 bytes move in overlapping word copies from both
+// ends (reading nothing outside the text) instead of a library call; for a
+// length known when compiling only one branch is left.
 inline void copyShortBytes(char* dst, const char* src, size_t len) {
-  if (len > 16) {
+  if (len > 32) {
     memcpy(dst, src, len);
+  } else if (len > 16) {
+    uint64_t head[2], tail[2];
+    memcpy(head, src, 16);
+    memcpy(tail, src + len - 16, 16);
+    memcpy(dst, head, 16);
+    memcpy(dst + len - 16, tail, 16);
   } else if (len >= 8) {
     uint64_t head, tail;
     memcpy(&head, src, 8);

@@ -84,11 +84,38 @@ void putClassifiedText(TextOut* out, const char* text, size_t len, uint8_t class
   else putQuotedCp932(out, bytes, len);
 }
 
-// Whether a text described by `len` and `classes` goes out bare, as its
-// own bytes: most references, pins and footprints do.
-inline bool isBareToken(const char* text, size_t len, uint8_t classes, bool utf8) {
-  uint8_t breaking = utf8 ? TEXT_BREAKS_TOKEN | TEXT_NON_ASCII : TEXT_BREAKS_TOKEN;
-  return len != 0 && (classes & breaking) == 0 && text[0] != '"' && text[0] != '#';
+// The target's text form: whether texts go out in UTF-8, and the classes
+// that keep a text from going out bare and those that keep a quoted text
+// from going out as its own bytes.
+struct TokenForm {
+  bool utf8;
+  uint8_t notBare;
+  uint8_t rewritten;
+};
+
+TokenForm tokenForm(bool utf8) {
+  if (utf8) return {true, TEXT_BREAKS_TOKEN | TEXT_NON_ASCII, TEXT_NEEDS_ESCAPE | TEXT_NON_ASCII};
+  return {false, TEXT_BREAKS_TOKEN, TEXT_NEEDS_ESCAPE};
+}
+
+// The first bytes that keep a text from going out bare: the terminator of
+// an empty text, '"' and '#'.
+struct LeadBytes {
+  bool quoted[256];
+};
+constexpr LeadBytes makeLeadBytes() {
+  LeadBytes t{};
+  t.quoted[0] = true;
+  t.quoted[static_cast<unsigned char>('"')] = true;
+  t.quoted[static_cast<unsigned char>('#')] = true;
+  return t;
+}
+constexpr LeadBytes leadBytes = makeLeadBytes();
+
+// Whether a text described by `classes` goes out bare, as its own bytes:
+// most references, pins and footprints do.
+inline bool isBareToken(const char* text, uint8_t classes, const TokenForm& form) {
+  return (classes & form.notBare) == 0 && !leadBytes.quoted[static_cast<unsigned char>(text[0])];
 }
 
 // Footprints are shared: every part of a category index row points at the
@@ -100,7 +127,7 @@ struct FootprintClasses {
   size_t len;
   uint8_t classes;
 };
-enum : int { FOOTPRINT_SLOTS = 256 };
+enum : int { FOOTPRINT_SLOTS = 256 };  // indexed by the top 8 bits of a hash
 FootprintClasses footprintSlots[FOOTPRINT_SLOTS];
 
 void clearFootprintSlots() {
@@ -110,8 +137,9 @@ void clearFootprintSlots() {
 // The length and classes of a footprint text, scanning it only when its
 // slot holds another text.
 const FootprintClasses& footprintClasses(const char* footprint) {
-  uintptr_t address = reinterpret_cast<uintptr_t>(footprint);
-  FootprintClasses& slot = footprintSlots[(address ^ (address >> 8)) % FOOTPRINT_SLOTS];
+  // Fibonacci hashing spreads texts stored a few dozen bytes apart.
+  uint64_t address = reinterpret_cast<uintptr_t>(footprint);
+  FootprintClasses& slot = footprintSlots[(address * 0x9E3779B97F4A7C15u) >> 56];
   if (slot.text != footprint) {
     slot.text = footprint;
     slot.classes = classifyText(footprint, &slot.len);
@@ -133,14 +161,13 @@ enum : size_t {
 // the general path (escapes, UTF-8) and takes a new cursor.  Returns the
 // cursor past the text.
 inline char* putTokenAt(TextOut* out, char* cursor, const char* text, size_t len,
-                        uint8_t classes, bool utf8, bool alwaysQuote) {
+                        uint8_t classes, const TokenForm& form, bool alwaysQuote) {
   if (len <= DIRECT_TEXT_MAX) {
-    if (!alwaysQuote && isBareToken(text, len, classes, utf8)) {
+    if (!alwaysQuote && isBareToken(text, classes, form)) {
       copyShortBytes(cursor, text, len);
       return cursor + len;
     }
-    uint8_t rewritten = utf8 ? TEXT_NEEDS_ESCAPE | TEXT_NON_ASCII : TEXT_NEEDS_ESCAPE;
-    if ((classes & rewritten) == 0) {
+    if ((classes & form.rewritten) == 0) {
       *cursor = '"';
       copyShortBytes(cursor + 1, text, len);
       cursor[len + 1] = '"';
@@ -148,33 +175,68 @@ inline char* putTokenAt(TextOut* out, char* cursor, const char* text, size_t len
     }
   }
   commitOut(out, cursor);
-  putClassifiedText(out, text, len, classes, utf8, alwaysQuote);
+  putClassifiedText(out, text, len, classes, form.utf8, alwaysQuote);
   return reserveOut(out, RECORD_ROOM);
 }
 
-// A number in decimal digits at the cursor.
-char* storeDecimal(char* cursor, uint32_t value) {
-  char reversed[10];
-  int n = 0;
-  do {
-    reversed[n++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  while (n > 0) *cursor++ = reversed[--n];
-  return cursor;
+// A number in `digits` upper-case hex digits at the cursor.
+char* storeUpperHex(char* cursor, uint32_t value, int digits) {
+  static const char hex[] = "0123456789ABCDEF";
+  for (int k = digits - 1; k >= 0; k--, value >>= 4) cursor[k] = hex[value & 0xF];
+  return cursor + digits;
 }
 
-// A number in upper-case hex digits, at least one, at the cursor.
-char* storeUpperHex(char* cursor, uint32_t value, int minDigits) {
-  static const char digits[] = "0123456789ABCDEF";
-  char reversed[8];
+// A counter kept as its digits (decimal, or upper-case hex), so that
+// writing it is one fixed-size copy and counting on mostly changes one
+// byte.  The net codes and the KiCad 5 tstamps count up by one from record
+// to record.
+struct DigitCounter {
+  char digits[16];  // digits[0..len), the rest unused
+  int len;
+  bool hex;
+};
+
+DigitCounter startCounter(uint32_t value, bool hex) {
+  static const char digitOf[] = "0123456789ABCDEF";
+  uint32_t base = hex ? 16 : 10;
+  char reversed[16];
   int n = 0;
   do {
-    reversed[n++] = digits[value & 0xF];
-    value >>= 4;
-  } while (value != 0 || n < minDigits);
-  while (n > 0) *cursor++ = reversed[--n];
-  return cursor;
+    reversed[n++] = digitOf[value % base];
+    value /= base;
+  } while (value != 0);
+  DigitCounter counter{};
+  counter.hex = hex;
+  counter.len = n;
+  for (int k = 0; k < n; k++) counter.digits[k] = reversed[n - 1 - k];
+  return counter;
+}
+
+void countUp(DigitCounter* counter) {
+  for (int k = counter->len - 1; k >= 0; k--) {
+    char d = counter->digits[k];
+    if (d == '9' && counter->hex) {
+      counter->digits[k] = 'A';
+      return;
+    }
+    if (d != (counter->hex ? 'F' : '9')) {
+      counter->digits[k] = static_cast<char>(d + 1);
+      return;
+    }
+    counter->digits[k] = '0';
+  }
+  // Every digit carried: one more digit in front (the counters stay far
+  // below 16 digits).
+  memmove(counter->digits + 1, counter->digits, static_cast<size_t>(counter->len));
+  counter->digits[0] = '1';
+  counter->len++;
+}
+
+// The counter's digits at the cursor; the room reserved for a record
+// covers the whole fixed-size copy.
+char* storeCounter(char* cursor, const DigitCounter& counter) {
+  memcpy(cursor, counter.digits, sizeof counter.digits);
+  return cursor + counter.len;
 }
 
 // The tstamp of a reference: FNV-1a of the reference's UTF-8 form, unique
@@ -219,8 +281,10 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
                       const NodeRecord* nodes, int nodes_, int projectKind,
                       const uint8_t* referenceFlags) {
   const bool utf8 = projectKind == PROJECT_KIND_KICAD6;
+  const TokenForm form = tokenForm(utf8);
   if (utf8) clearStampSet();
   clearFootprintSlots();
+  DigitCounter stamp = startCounter(0xA400, true);  // KiCad 5: numbered by position
   putLiteral(out, "(export (version D)\r\n  (components");
   for (int i = 0; i < parts; i++) {
     const PartRecord& part = partRecords[i];
@@ -231,26 +295,30 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
     char* p = reserveOut(out, RECORD_ROOM);
     p = storeLiteral(p, "\r\n    (comp (ref ");
     classes = classifyText(part.reference, &len);
-    p = putTokenAt(out, p, part.reference, len, classes, utf8, false);
+    p = putTokenAt(out, p, part.reference, len, classes, form, false);
     p = storeLiteral(p, ")\r\n      (value ");
     if (value[0] == '\0') {
       p = storeLiteral(p, "none");
     } else {
       classes = classifyText(value, &len);
-      p = putTokenAt(out, p, value, len, classes, utf8, false);
+      p = putTokenAt(out, p, value, len, classes, form, false);
     }
     p = storeLiteral(p, ")\r\n      (footprint ");
     if (part.footprint[0] == '\0') {
       p = storeLiteral(p, "none:none");
     } else {
       const FootprintClasses& footprint = footprintClasses(part.footprint);
-      p = putTokenAt(out, p, part.footprint, footprint.len, footprint.classes, utf8, false);
+      p = putTokenAt(out, p, part.footprint, footprint.len, footprint.classes, form, false);
     }
     p = storeLiteral(p,
                      ")\r\n      (libsource (lib device) (part \"\"))\r\n"
                      "      (sheetpath (names /) (tstamps /))\r\n      (tstamp ");
-    if (utf8) p = storeUpperHex(p, referenceStamp(part.reference), 8);
-    else p = storeUpperHex(p, 0xA400u + static_cast<uint32_t>(i), 1);
+    if (utf8) {
+      p = storeUpperHex(p, referenceStamp(part.reference), 8);
+    } else {
+      p = storeCounter(p, stamp);
+      countUp(&stamp);
+    }
     p = storeLiteral(p, "))");
     commitOut(out, p);
   }
@@ -258,7 +326,7 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
 
   if (referenceFlags == nullptr) referenceFlags = deriveReferenceFlags(partRecords, parts, nodes, nodes_);
 
-  uint32_t code = 1;
+  DigitCounter code = startCounter(1, false);
   bool netOpen = false;
   bool netOfNodeOpen = false;  // the net of the node at hand is open
   for (int i = 0; i < nodes_; i++) {
@@ -274,11 +342,12 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
     if (!netOfNodeOpen) {
       if (netOpen) p = storeLiteral(p, ")");
       p = storeLiteral(p, "\r\n    (net (code ");
-      p = storeDecimal(p, code++);
+      p = storeCounter(p, code);
+      countUp(&code);
       p = storeLiteral(p, ") (name ");
-      size_t nameLen;
-      uint8_t nameClasses = classifyText(node.netName, &nameLen);
-      p = putTokenAt(out, p, node.netName, nameLen, nameClasses, utf8, true);
+      size_t nameLen = strlen(node.netName);
+      uint8_t nameClasses = classifyBytes(node.netName, nameLen);
+      p = putTokenAt(out, p, node.netName, nameLen, nameClasses, form, true);
       p = storeLiteral(p, ")");
       netOpen = true;
       netOfNodeOpen = true;
@@ -287,9 +356,9 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
     uint8_t pinClasses = classifyText(node.pin, &pinLen);
     p = storeLiteral(p, "\r\n      (node (ref ");
     p = putTokenAt(out, p, node.reference, strlen(node.reference),
-                   static_cast<uint8_t>(flags & ~(NODE_HAS_PART | NODE_STARTS_NET)), utf8, false);
+                   static_cast<uint8_t>(flags & ~(NODE_HAS_PART | NODE_STARTS_NET)), form, false);
     p = storeLiteral(p, ") (pin ");
-    p = putTokenAt(out, p, node.pin, pinLen, pinClasses, utf8, false);
+    p = putTokenAt(out, p, node.pin, pinLen, pinClasses, form, false);
     p = storeLiteral(p, "))");
     commitOut(out, p);
   }

@@ -73,12 +73,13 @@ struct FootprintPlain {
   const char* text;  // null for an empty slot
   size_t plain;
 };
-enum : int { FOOTPRINT_SLOTS = 256 };
+enum : int { FOOTPRINT_SLOTS = 256 };  // indexed by the top 8 bits of a hash
 FootprintPlain footprintSlots[FOOTPRINT_SLOTS];
 
 size_t footprintPlain(const char* footprint) {
-  uintptr_t address = reinterpret_cast<uintptr_t>(footprint);
-  FootprintPlain& slot = footprintSlots[(address ^ (address >> 8)) % FOOTPRINT_SLOTS];
+  // Fibonacci hashing spreads texts stored a few dozen bytes apart.
+  uint64_t address = reinterpret_cast<uintptr_t>(footprint);
+  FootprintPlain& slot = footprintSlots[(address * 0x9E3779B97F4A7C15u) >> 56];
   if (slot.text != footprint) {
     slot.text = footprint;
     slot.plain = strcspn(footprint, "\"\n");
