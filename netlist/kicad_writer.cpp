@@ -241,10 +241,12 @@ char* storeCounter(char* cursor, const DigitCounter& counter) {
 
 // The tstamp of a reference: FNV-1a of the reference's UTF-8 form, unique
 // among the components written so far.
-uint32_t referenceStamp(const char* reference) {
+// `len` and `classes` describe the reference (classifyText): an ASCII
+// reference is its own UTF-8 form.
+uint32_t referenceStamp(const char* reference, size_t len, uint8_t classes) {
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(reference);
-  size_t len = strlen(reference);
-  if (isStrictUtf8(bytes, len)) return takeStamp(fnv1a(FNV1A_OFFSET, reference, len));
+  if ((classes & TEXT_NON_ASCII) == 0 || isStrictUtf8(bytes, len))
+    return takeStamp(fnv1a(FNV1A_OFFSET, reference, len));
   uint32_t hash = FNV1A_OFFSET;
   for (size_t pos = 0; pos < len;) {
     char utf8[4];
@@ -290,18 +292,18 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
     const PartRecord& part = partRecords[i];
     const char* value = part.value;
     if (value[0] == '#' && value[1] == '$' && value[2] == '#') value += 3;
-    size_t len;
-    uint8_t classes;
     char* p = reserveOut(out, RECORD_ROOM);
     p = storeLiteral(p, "\r\n    (comp (ref ");
-    classes = classifyText(part.reference, &len);
-    p = putTokenAt(out, p, part.reference, len, classes, form, false);
+    size_t referenceLen;
+    uint8_t referenceClasses = classifyText(part.reference, &referenceLen);
+    p = putTokenAt(out, p, part.reference, referenceLen, referenceClasses, form, false);
     p = storeLiteral(p, ")\r\n      (value ");
     if (value[0] == '\0') {
       p = storeLiteral(p, "none");
     } else {
-      classes = classifyText(value, &len);
-      p = putTokenAt(out, p, value, len, classes, form, false);
+      size_t valueLen;
+      uint8_t valueClasses = classifyText(value, &valueLen);
+      p = putTokenAt(out, p, value, valueLen, valueClasses, form, false);
     }
     p = storeLiteral(p, ")\r\n      (footprint ");
     if (part.footprint[0] == '\0') {
@@ -314,7 +316,7 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
                      ")\r\n      (libsource (lib device) (part \"\"))\r\n"
                      "      (sheetpath (names /) (tstamps /))\r\n      (tstamp ");
     if (utf8) {
-      p = storeUpperHex(p, referenceStamp(part.reference), 8);
+      p = storeUpperHex(p, referenceStamp(part.reference, referenceLen, referenceClasses), 8);
     } else {
       p = storeCounter(p, stamp);
       countUp(&stamp);

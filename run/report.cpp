@@ -23,28 +23,30 @@ enum : size_t {
   ROW_ROOM = 64 + 7 * (DIRECT_CELL_MAX + 3),
 };
 
-// The bytes that change how a cell is written: ',' and '"' make a bare cell
-// quoted, '"' is doubled inside quotes and '\n' goes out as CR LF.
-struct CellByteFlags {
-  bool special[256];
+// The bytes that end a bare cell's plain stretch: its terminator, and
+// those that change how it is written (',' and '"' make it quoted, '\n'
+// goes out as CR LF).
+struct CellStops {
+  bool stops[256];
 };
-constexpr CellByteFlags makeCellByteFlags() {
-  CellByteFlags t{};
-  t.special[static_cast<unsigned char>(',')] = true;
-  t.special[static_cast<unsigned char>('"')] = true;
-  t.special[static_cast<unsigned char>('\n')] = true;
+constexpr CellStops makeCellStops() {
+  CellStops t{};
+  t.stops[0] = true;
+  t.stops[static_cast<unsigned char>(',')] = true;
+  t.stops[static_cast<unsigned char>('"')] = true;
+  t.stops[static_cast<unsigned char>('\n')] = true;
   return t;
 }
-constexpr CellByteFlags cellByteFlags = makeCellByteFlags();
+constexpr CellStops cellStops = makeCellStops();
 
 // A cell that normally stands bare.  Such cells (status, category,
-// reference, forced mark) are a few bytes long: one inline pass finds the
-// length and any byte that needs care, cheaper than a library scan.
+// reference, forced mark) are a few bytes long: one inline pass to the
+// first stop byte finds the length of a plain cell, cheaper than a library
+// scan.
 inline char* putBareCellAt(TextOut* out, char* cursor, const char* text) {
-  bool special = false;
   size_t len = 0;
-  for (; text[len] != '\0'; len++) special |= cellByteFlags.special[static_cast<unsigned char>(text[len])];
-  if (!special && len <= DIRECT_CELL_MAX) {
+  while (!cellStops.stops[static_cast<unsigned char>(text[len])]) len++;
+  if (text[len] == '\0' && len <= DIRECT_CELL_MAX) {
     copyShortBytes(cursor, text, len);
     return cursor + len;
   }
