@@ -226,7 +226,8 @@ void countUp(DigitCounter* counter) {
     counter->digits[k] = '0';
   }
   // Every digit carried: one more digit in front (the counters stay far
-  // below 16 digits).
+  // below 16 digits; a full counter would stay as it is).
+  if (counter->len == static_cast<int>(sizeof counter->digits)) return;
   memmove(counter->digits + 1, counter->digits, static_cast<size_t>(counter->len));
   counter->digits[0] = '1';
   counter->len++;
