@@ -84,7 +84,7 @@ void openTextOut(TextOut* out, FILE* file) {
   out->failed = false;
 }
 
-static void flushTextOut(TextOut* out) {
+void flushTextOut(TextOut* out) {
   if (out->used > 0 && fwrite(out->buffer, 1, out->used, out->file) != out->used)
     out->failed = true;
   out->used = 0;

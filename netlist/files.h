@@ -61,15 +61,68 @@ struct TextOut {
 
 void openTextOut(TextOut* out, FILE* file);
 void putBytesSlow(TextOut* out, const char* bytes, size_t len);
+
+// Copies `len` bytes.  Most texts written are a few dozen bytes long at
+// most, so those up to 32 bytes move in overlapping word copies from both
+// ends (reading nothing outside the text) instead of a library call; for a
+// length known when compiling only one branch is left.
+inline void copyShortBytes(char* dst, const char* src, size_t len) {
+  if (len > 32) {
+    memcpy(dst, src, len);
+  } else if (len > 16) {
+    uint64_t head[2], tail[2];
+    memcpy(head, src, 16);
+    memcpy(tail, src + len - 16, 16);
+    memcpy(dst, head, 16);
+    memcpy(dst + len - 16, tail, 16);
+  } else if (len >= 8) {
+    uint64_t head, tail;
+    memcpy(&head, src, 8);
+    memcpy(&tail, src + len - 8, 8);
+    memcpy(dst, &head, 8);
+    memcpy(dst + len - 8, &tail, 8);
+  } else if (len >= 4) {
+    uint32_t head, tail;
+    memcpy(&head, src, 4);
+    memcpy(&tail, src + len - 4, 4);
+    memcpy(dst, &head, 4);
+    memcpy(dst + len - 4, &tail, 4);
+  } else if (len > 0) {
+    char first = src[0], middle = src[len / 2], last = src[len - 1];
+    dst[0] = first;
+    dst[len / 2] = middle;
+    dst[len - 1] = last;
+  }
+}
+
 // Writes bytes as they are.
 inline void putBytes(TextOut* out, const char* bytes, size_t len) {
   if (len <= sizeof out->buffer - out->used) {
-    memcpy(out->buffer + out->used, bytes, len);
+    copyShortBytes(out->buffer + out->used, bytes, len);
     out->used += len;
   } else {
     putBytesSlow(out, bytes, len);
   }
 }
+// Direct writing of a piece of bounded size: reserveOut makes room for
+// `room` bytes (at most TEXT_OUT_BUFFER), writing out what is buffered when
+// they do not fit, and returns where they go; the caller writes through its
+// own cursor and hands the end back to commitOut.  A writer that puts many
+// small pieces so checks the room once rather than once per piece.
+void flushTextOut(TextOut* out);
+inline char* reserveOut(TextOut* out, size_t room) {
+  if (room > sizeof out->buffer - out->used) flushTextOut(out);
+  return out->buffer + out->used;
+}
+inline void commitOut(TextOut* out, char* end) { out->used = static_cast<size_t>(end - out->buffer); }
+// Copies a literal (its length known when compiling) to a cursor of
+// reserved room and returns the cursor past it.
+template <size_t N>
+inline char* storeLiteral(char* cursor, const char (&text)[N]) {
+  memcpy(cursor, text, N - 1);
+  return cursor + (N - 1);
+}
+
 void putText(TextOut* out, const char* text);  // '\n' goes out as CR LF
 void putChar(TextOut* out, char c);
 // Writes a literal as it stands: its line ends are written out as "\r\n".

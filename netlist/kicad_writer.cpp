@@ -63,7 +63,7 @@ void putQuotedCp932(TextOut* out, const unsigned char* text, size_t len) {
     int n = encodeUtf8(decodeCp932(text, len, &pos), bytes);
     const char* escape = n == 1 ? escapeOf(bytes[0]) : nullptr;
     if (escape != nullptr) putBytes(out, escape, 2);
-    else putBytes(out, bytes, static_cast<size_t>(n));
+    else for (int k = 0; k < n; k++) putBytes(out, bytes + k, 1);
   }
   putBytes(out, "\"", 1);
 }
@@ -85,18 +85,170 @@ void putClassifiedText(TextOut* out, const char* text, size_t len, uint8_t class
   else putQuotedCp932(out, bytes, len);
 }
 
-void putKicadText(TextOut* out, const char* text, bool utf8, bool alwaysQuote) {
+// The target's text form: whether texts go out in UTF-8, and the classes
+// that keep a text from going out bare and those that keep a quoted text
+// from going out as its own bytes.
+struct TokenForm {
+  bool utf8;
+  uint8_t notBare;
+  uint8_t rewritten;
+};
+
+TokenForm tokenForm(bool utf8) {
+  if (utf8) return {true, TEXT_BREAKS_TOKEN | TEXT_NON_ASCII, TEXT_NEEDS_ESCAPE | TEXT_NON_ASCII};
+  return {false, TEXT_BREAKS_TOKEN, TEXT_NEEDS_ESCAPE};
+}
+
+// The first bytes that keep a text from going out bare: the terminator of
+// an empty text, '"' and '#'.
+struct LeadBytes {
+  bool quoted[256];
+};
+constexpr LeadBytes makeLeadBytes() {
+  LeadBytes t{};
+  t.quoted[0] = true;
+  t.quoted[static_cast<unsigned char>('"')] = true;
+  t.quoted[static_cast<unsigned char>('#')] = true;
+  return t;
+}
+constexpr LeadBytes leadBytes = makeLeadBytes();
+
+// Whether a text described by `classes` goes out bare, as its own bytes:
+// most references, pins and footprints do.
+inline bool isBareToken(const char* text, uint8_t classes, const TokenForm& form) {
+  return (classes & form.notBare) == 0 && !leadBytes.quoted[static_cast<unsigned char>(text[0])];
+}
+
+// Footprints are shared: every part of a category index row points at the
+// row's one stored footprint text.  A small table keyed by the text's
+// address keeps each footprint's length and classes, so a footprint is
+// scanned once rather than once per part.
+struct FootprintClasses {
+  const char* text;  // null for an empty slot
   size_t len;
-  uint8_t classes = classifyText(text, &len);
-  putClassifiedText(out, text, len, classes, utf8, alwaysQuote);
+  uint8_t classes;
+};
+enum : int { FOOTPRINT_SLOTS = 256 };  // indexed by the top 8 bits of a hash
+FootprintClasses footprintSlots[FOOTPRINT_SLOTS];
+
+void clearFootprintSlots() {
+  for (FootprintClasses& slot : footprintSlots) slot.text = nullptr;
+}
+
+// The length and classes of a footprint text, scanning it only when its
+// slot holds another text.
+const FootprintClasses& footprintClasses(const char* footprint) {
+  // Fibonacci hashing spreads texts stored a few dozen bytes apart.
+  uint64_t address = reinterpret_cast<uintptr_t>(footprint);
+  FootprintClasses& slot = footprintSlots[(address * 0x9E3779B97F4A7C15u) >> 56];
+  if (slot.text != footprint) {
+    slot.text = footprint;
+    slot.classes = classifyText(footprint, &slot.len);
+  }
+  return slot;
+}
+
+// Components and nodes are written through a cursor into room reserved
+// once per record (reserveOut): texts up to DIRECT_TEXT_MAX bytes that go
+// out bare or in quotes without escapes are copied there, and RECORD_ROOM
+// holds a record's fixed bytes with three such texts.
+enum : size_t {
+  DIRECT_TEXT_MAX = 1024,
+  RECORD_ROOM = 256 + 3 * (DIRECT_TEXT_MAX + 2),
+};
+
+// Writes a text at the cursor when it is short enough and goes out bare or
+// in quotes as it is; otherwise hands the cursor back, writes the text by
+// the general path (escapes, UTF-8) and takes a new cursor.  Returns the
+// cursor past the text.
+inline char* putTokenAt(TextOut* out, char* cursor, const char* text, size_t len,
+                        uint8_t classes, const TokenForm& form, bool alwaysQuote) {
+  if (len <= DIRECT_TEXT_MAX) {
+    if (!alwaysQuote && isBareToken(text, classes, form)) {
+      copyShortBytes(cursor, text, len);
+      return cursor + len;
+    }
+    if ((classes & form.rewritten) == 0) {
+      *cursor = '"';
+      copyShortBytes(cursor + 1, text, len);
+      cursor[len + 1] = '"';
+      return cursor + len + 2;
+    }
+  }
+  commitOut(out, cursor);
+  putClassifiedText(out, text, len, classes, form.utf8, alwaysQuote);
+  return reserveOut(out, RECORD_ROOM);
+}
+
+// A number in `digits` upper-case hex digits at the cursor.
+char* storeUpperHex(char* cursor, uint32_t value, int digits) {
+  static const char hex[] = "0123456789ABCDEF";
+  for (int k = digits - 1; k >= 0; k--, value >>= 4) cursor[k] = hex[value & 0xF];
+  return cursor + digits;
+}
+
+// A counter kept as its digits (decimal, or upper-case hex), so that
+// writing it is one fixed-size copy and counting on mostly changes one
+// byte.  The net codes and the KiCad 5 tstamps count up by one from record
+// to record.
+struct DigitCounter {
+  char digits[16];  // digits[0..len), the rest unused
+  int len;
+  bool hex;
+};
+
+DigitCounter startCounter(uint32_t value, bool hex) {
+  static const char digitOf[] = "0123456789ABCDEF";
+  uint32_t base = hex ? 16 : 10;
+  char reversed[16];
+  int n = 0;
+  do {
+    reversed[n++] = digitOf[value % base];
+    value /= base;
+  } while (value != 0);
+  DigitCounter counter{};
+  counter.hex = hex;
+  counter.len = n;
+  for (int k = 0; k < n; k++) counter.digits[k] = reversed[n - 1 - k];
+  return counter;
+}
+
+void countUp(DigitCounter* counter) {
+  for (int k = counter->len - 1; k >= 0; k--) {
+    char d = counter->digits[k];
+    if (d == '9' && counter->hex) {
+      counter->digits[k] = 'A';
+      return;
+    }
+    if (d != (counter->hex ? 'F' : '9')) {
+      counter->digits[k] = static_cast<char>(d + 1);
+      return;
+    }
+    counter->digits[k] = '0';
+  }
+  // Every digit carried: one more digit in front (the counters stay far
+  // below 16 digits; a full counter would stay as it is).
+  if (counter->len == static_cast<int>(sizeof counter->digits)) return;
+  memmove(counter->digits + 1, counter->digits, static_cast<size_t>(counter->len));
+  counter->digits[0] = '1';
+  counter->len++;
+}
+
+// The counter's digits at the cursor; the room reserved for a record
+// covers the whole fixed-size copy.
+char* storeCounter(char* cursor, const DigitCounter& counter) {
+  memcpy(cursor, counter.digits, sizeof counter.digits);
+  return cursor + counter.len;
 }
 
 // The tstamp of a reference: FNV-1a of the reference's UTF-8 form, unique
 // among the components written so far.
-uint32_t referenceStamp(const char* reference) {
+// `len` and `classes` describe the reference (classifyText): an ASCII
+// reference is its own UTF-8 form.
+uint32_t referenceStamp(const char* reference, size_t len, uint8_t classes) {
   const unsigned char* bytes = reinterpret_cast<const unsigned char*>(reference);
-  size_t len = strlen(reference);
-  if (isStrictUtf8(bytes, len)) return takeStamp(fnv1a(FNV1A_OFFSET, reference, len));
+  if ((classes & TEXT_NON_ASCII) == 0 || isStrictUtf8(bytes, len))
+    return takeStamp(fnv1a(FNV1A_OFFSET, reference, len));
   uint32_t hash = FNV1A_OFFSET;
   for (size_t pos = 0; pos < len;) {
     char utf8[4];
@@ -104,13 +256,6 @@ uint32_t referenceStamp(const char* reference) {
     hash = fnv1a(hash, utf8, static_cast<size_t>(n));
   }
   return takeStamp(hash);
-}
-
-void putStamp(TextOut* out, uint32_t stamp) {
-  static const char digits[] = "0123456789ABCDEF";
-  char hex[8];
-  for (int i = 7; i >= 0; i--, stamp >>= 4) hex[i] = digits[stamp & 0xF];
-  putBytes(out, hex, sizeof hex);
 }
 
 // The node flags that normalisation leaves, found for a node table it did
@@ -140,60 +285,86 @@ int writeKicadNetlist(TextOut* out, int parts, const PartRecord* partRecords,
                       const NodeRecord* nodes, int nodes_, int projectKind,
                       const uint8_t* referenceFlags) {
   const bool utf8 = projectKind == PROJECT_KIND_KICAD6;
+  const TokenForm form = tokenForm(utf8);
   if (utf8) clearStampSet();
+  clearFootprintSlots();
+  DigitCounter stamp = startCounter(0xA400, true);  // KiCad 5: numbered by position
   putLiteral(out, "(export (version D)\r\n  (components");
   for (int i = 0; i < parts; i++) {
     const PartRecord& part = partRecords[i];
     const char* value = part.value;
-    if (strncmp(value, "#$#", 3) == 0) value += 3;
-    putLiteral(out, "\r\n    (comp (ref ");
-    putKicadText(out, part.reference, utf8, false);
-    putLiteral(out, ")\r\n      (value ");
-    if (value[0] == '\0') putLiteral(out, "none");
-    else putKicadText(out, value, utf8, false);
-    putLiteral(out, ")\r\n      (footprint ");
-    if (part.footprint[0] == '\0') putLiteral(out, "none:none");
-    else putKicadText(out, part.footprint, utf8, false);
-    putLiteral(out,
-               ")\r\n      (libsource (lib device) (part \"\"))\r\n"
-               "      (sheetpath (names /) (tstamps /))\r\n      (tstamp ");
-    if (utf8) putStamp(out, referenceStamp(part.reference));
-    else putUpperHex(out, 0xA400u + static_cast<unsigned>(i));
-    putLiteral(out, "))");
+    if (value[0] == '#' && value[1] == '$' && value[2] == '#') value += 3;
+    char* p = reserveOut(out, RECORD_ROOM);
+    p = storeLiteral(p, "\r\n    (comp (ref ");
+    size_t referenceLen;
+    uint8_t referenceClasses = classifyText(part.reference, &referenceLen);
+    p = putTokenAt(out, p, part.reference, referenceLen, referenceClasses, form, false);
+    p = storeLiteral(p, ")\r\n      (value ");
+    if (value[0] == '\0') {
+      p = storeLiteral(p, "none");
+    } else {
+      size_t valueLen;
+      uint8_t valueClasses = classifyText(value, &valueLen);
+      p = putTokenAt(out, p, value, valueLen, valueClasses, form, false);
+    }
+    p = storeLiteral(p, ")\r\n      (footprint ");
+    if (part.footprint[0] == '\0') {
+      p = storeLiteral(p, "none:none");
+    } else {
+      const FootprintClasses& footprint = footprintClasses(part.footprint);
+      p = putTokenAt(out, p, part.footprint, footprint.len, footprint.classes, form, false);
+    }
+    p = storeLiteral(p,
+                     ")\r\n      (libsource (lib device) (part \"\"))\r\n"
+                     "      (sheetpath (names /) (tstamps /))\r\n      (tstamp ");
+    if (utf8) {
+      p = storeUpperHex(p, referenceStamp(part.reference, referenceLen, referenceClasses), 8);
+    } else {
+      p = storeCounter(p, stamp);
+      countUp(&stamp);
+    }
+    p = storeLiteral(p, "))");
+    commitOut(out, p);
   }
   putLiteral(out, ")\r\n  (nets");
 
   if (referenceFlags == nullptr) referenceFlags = deriveReferenceFlags(partRecords, parts, nodes, nodes_);
 
-  int code = 1;
+  DigitCounter code = startCounter(1, false);
   bool netOpen = false;
   bool netOfNodeOpen = false;  // the net of the node at hand is open
   for (int i = 0; i < nodes_; i++) {
     const NodeRecord& node = nodes[i];
     uint8_t flags = referenceFlags[i];
-    size_t referenceLen = (flags & NODE_HAS_PART) != 0 ? strlen(node.reference) : 0;
     if ((flags & NODE_STARTS_NET) != 0) netOfNodeOpen = false;
     if ((flags & NODE_HAS_PART) == 0) {
       noteLoss(LOSS_PIN_WITHOUT_PART, node.reference, strlen(node.reference), '.', node.pin,
                strlen(node.pin));
       continue;
     }
+    char* p = reserveOut(out, RECORD_ROOM);
     if (!netOfNodeOpen) {
-      if (netOpen) putLiteral(out, ")");
-      putLiteral(out, "\r\n    (net (code ");
-      putDecimal(out, code++);
-      putLiteral(out, ") (name ");
-      putKicadText(out, node.netName, utf8, true);
-      putLiteral(out, ")");
+      if (netOpen) p = storeLiteral(p, ")");
+      p = storeLiteral(p, "\r\n    (net (code ");
+      p = storeCounter(p, code);
+      countUp(&code);
+      p = storeLiteral(p, ") (name ");
+      size_t nameLen = strlen(node.netName);
+      uint8_t nameClasses = classifyBytes(node.netName, nameLen);
+      p = putTokenAt(out, p, node.netName, nameLen, nameClasses, form, true);
+      p = storeLiteral(p, ")");
       netOpen = true;
       netOfNodeOpen = true;
     }
-    putLiteral(out, "\r\n      (node (ref ");
-    putClassifiedText(out, node.reference, referenceLen,
-                      static_cast<uint8_t>(flags & ~(NODE_HAS_PART | NODE_STARTS_NET)), utf8, false);
-    putLiteral(out, ") (pin ");
-    putKicadText(out, node.pin, utf8, false);
-    putLiteral(out, "))");
+    size_t pinLen;
+    uint8_t pinClasses = classifyText(node.pin, &pinLen);
+    p = storeLiteral(p, "\r\n      (node (ref ");
+    p = putTokenAt(out, p, node.reference, strlen(node.reference),
+                   static_cast<uint8_t>(flags & ~(NODE_HAS_PART | NODE_STARTS_NET)), form, false);
+    p = storeLiteral(p, ") (pin ");
+    p = putTokenAt(out, p, node.pin, pinLen, pinClasses, form, false);
+    p = storeLiteral(p, "))");
+    commitOut(out, p);
   }
   if (netOpen) putLiteral(out, ")");
   putLiteral(out, "))\r\n");

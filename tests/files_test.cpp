@@ -83,3 +83,19 @@ TEST(TextOutput, LineFeedsAndNumbers) {
   EXPECT_TRUE(closeTextOut(&out));
   EXPECT_EQ(readFile(dir.file("o")), "a\r\nb\r\n\r\nc\r\n-2147483648 0 A400 0");
 }
+
+TEST(TextOutput, ShortCopiesOfEveryLengthStayWithinTheirBytes) {
+  // Every branch of the word copies, and the library copy past them.
+  char source[80];
+  for (size_t i = 0; i < sizeof source; i++) source[i] = static_cast<char>('A' + i % 26);
+  for (size_t len = 0; len <= 70; len++) {
+    char target[96];
+    memset(target, '#', sizeof target);
+    copyShortBytes(target + 8, source, len);
+    EXPECT_EQ(std::string(target, 8), std::string(8, '#')) << len;
+    EXPECT_EQ(std::string(target + 8, len), std::string(source, len)) << len;
+    EXPECT_EQ(std::string(target + 8 + len, sizeof target - 8 - len),
+              std::string(sizeof target - 8 - len, '#'))
+        << len;
+  }
+}

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "netlist/kicad_writer.h"
+#include "netlist/text_class.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -116,4 +117,51 @@ TEST(KicadWriter, TimeStampsCountInHexadecimal) {
   EXPECT_NE(text.find("(tstamp A400))"), std::string::npos);
   EXPECT_NE(text.find("(tstamp A40A))"), std::string::npos);
   EXPECT_NE(text.find("(tstamp BB6F)))\r\n  (nets"), std::string::npos);
+}
+
+TEST(KicadWriter, LongTextsAndManyNetsKeepTheirForm) {
+  // Texts longer than what is copied straight into the buffer, one of them
+  // longer than the whole buffer, go out as shorter ones do.
+  bindNetlistTables();
+  int parts = 0;
+  addPart(partTable, &parts, "R1", "1", "");
+  addPart(partTable, &parts, "R2", "2", "");
+  addPart(partTable, &parts, "R3", "3", "");
+  std::string plain(2000, 'F');
+  std::string spaced = std::string(70000, 'G') + " x";
+  std::string escaped = std::string(1100, 'H') + " \\";
+  partTable[0].footprint = plain.c_str();
+  partTable[1].footprint = spaced.c_str();
+  partTable[2].footprint = escaped.c_str();
+  int nodes = 0;
+  char net[16];
+  for (int i = 1; i <= 12; i++) {
+    snprintf(net, sizeof net, "N%02d", i);
+    node(&nodes, "R1", "1", net);
+  }
+  std::string text = writeModel(parts, nodes);
+  std::string components =
+      component("R1", "1", plain.c_str(), "A400") +
+      component("R2", "2", ("\"" + spaced + "\"").c_str(), "A401") +
+      component("R3", "3", ("\"" + std::string(1100, 'H') + " \\\\\"").c_str(), "A402");
+  EXPECT_EQ(text.substr(0, text.find(")\r\n  (nets")),
+            crlf("(export (version D)\n  (components" + components));
+  EXPECT_NE(text.find("(net (code 9) (name \"N09\")"), std::string::npos);
+  EXPECT_NE(text.find("(net (code 12) (name \"N12\")\r\n      (node (ref R1) (pin 1)))))"),
+            std::string::npos);
+}
+
+TEST(TextClass, WordScanAgreesWithByteScan) {
+  // Each byte value at each place of texts around the word size.
+  for (size_t len = 1; len <= 24; len++) {
+    for (size_t at = 0; at < len; at++) {
+      for (int c = 1; c < 256; c++) {
+        std::string text(len, 'a');
+        text[at] = static_cast<char>(c);
+        size_t scanned;
+        uint8_t expected = classifyText(text.c_str(), &scanned);
+        ASSERT_EQ(classifyBytes(text.data(), len), expected) << len << " " << at << " " << c;
+      }
+    }
+  }
 }

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "netlist/files.h"
+#include "netlist/text.h"
+#include "run/report.h"
 #include "run/report_cells.h"
 
 namespace {
@@ -19,9 +21,11 @@ std::string written(Write write) {
   FILE* file = tmpfile();
   openTextOut(&out, file);
   write(&out);
-  fflush(out.file);
+  flushTextOut(&out);
   std::string bytes;
-  if (out.used > 0) bytes.assign(out.buffer, out.used);
+  rewind(file);
+  char chunk[4096];
+  for (size_t n; (n = fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.append(chunk, n);
   fclose(file);
   return bytes;
 }
@@ -103,4 +107,44 @@ TEST(ReportCells, QuotedCellsUnescapeInPlaceAndUnclosedRowsStayUnchanged) {
   before = old;
   EXPECT_FALSE(splitReportRow(&old[0], &cells));
   EXPECT_EQ(old, before);
+}
+
+TEST(ReportCells, ReportRowsWriteEachCellAsItsCellWriterDoes) {
+  // Plain and special cells, and cells longer than what a row copies
+  // straight into the buffer, one of them longer than the whole buffer.
+  std::string longFootprint = std::string(1500, 'F') + "\"x\"";
+  std::string hugeFootprint(70000, 'G');
+  std::string longValue(100, 'v');
+  struct Case {
+    const char* status;
+    const char* category;
+    const char* value;
+    const char* pcb;
+    const char* forcedMark;
+    const char* footprint;
+  };
+  const Case cases[] = {
+      {"keep", "R", "10k", "RES_0603", "", "Lib:R_0603"},
+      {"a,b", "q\"t", "1\"2", "p\nq", "m\n", longFootprint.c_str()},
+      {"new", "", longValue.c_str(), "", "", hugeFootprint.c_str()},
+  };
+  for (const Case& c : cases) {
+    bindNetlistTables();
+    int count = 0;
+    addPart(partTable, &count, "R1", c.value, c.pcb);
+    PartRecord& part = partTable[0];
+    copyText(part.status, CAP_STATUS, c.status);
+    copyText(part.category, CAP_CATEGORY, c.category);
+    copyText(part.forcedMark, CAP_FORCED_MARK, c.forcedMark);
+    part.footprint = c.footprint;
+    char totals[512];
+    std::string report = written([&](TextOut* out) {
+      writeReportBody(out, partTable, count, 0, totals, static_cast<int>(sizeof totals));
+    });
+    std::string row = bare(part.status) + "," + bare(part.category) + ",\"`" + quoted(part.value) +
+                      "\"," + bare(part.reference) + ",\"" + quoted(part.pcbAttribute) + "\"," +
+                      bare(part.forcedMark) + ",\"" + quoted(c.footprint) + "\"\r\n";
+    size_t start = report.find("\r\n") + 2;
+    EXPECT_EQ(report.substr(start, row.size()), row) << c.status;
+  }
 }
