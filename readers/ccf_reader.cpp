@@ -203,18 +203,21 @@ int handlePins(CcfReader* r, const char* line, int i, int len) {
     } else {
       // The reference keeps spaces, trailing ones too; the pin loses its
       // trailing spaces after the cut to its capacity.
+      // (The line holds no zero byte, so the pin's length is known as cut.)
       int refStart = i;
-      i = scanToByte(line, i, len, '(');
+      i = scanToAnyOf(line, i, len, '(', '(', '(');
       int refEnd = i;
       if (i < len) i++;
       i = skipSpaces(line, i, len);
       int pinStart = i;
-      i = scanToByte(line, i, len, ')');
+      i = scanToAnyOf(line, i, len, ')', ')', ')');
       char pin[CAP_PIN + 1];
-      copyCut(pin, CAP_PIN, line + pinStart, static_cast<size_t>(i - pinStart), LOSS_CUT_PIN);
-      trimTrailingSpaces(pin);
+      int pinLen =
+          copyCut(pin, CAP_PIN, line + pinStart, static_cast<size_t>(i - pinStart), LOSS_CUT_PIN);
+      while (pinLen > 0 && pin[pinLen - 1] == ' ') pinLen--;
       if (i < len) i++;
-      storeNode(r, line + refStart, static_cast<size_t>(refEnd - refStart), pin, strlen(pin));
+      storeNode(r, line + refStart, static_cast<size_t>(refEnd - refStart), pin,
+                static_cast<size_t>(pinLen));
     }
     if (!listGoesOn(line, &i, len)) break;
   }

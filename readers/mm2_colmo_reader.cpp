@@ -196,7 +196,7 @@ int readNodeRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
   // Blank lines after a trailing comma leave CRs before the next node.
   while (m->p < m->end && m->t[m->p] == '\r') m->p++;
   const char* t = m->t;
-  size_t dash = scanToByte(t, m->p, m->end, '-');
+  size_t dash = scanToAnyOf(t, m->p, m->end, '-', '-', '-');
   if (dash >= m->end) return MM2_NODE_MALFORMED;
   size_t pin = dash + 1;
   size_t stop = scanToAny(t, pin, m->end, ",\r");

@@ -349,7 +349,7 @@ bool parseNode(TelesisReader* r) {
   int end = r->end;
   int i = r->i;
   int refStart = i;
-  i = scanToByte(t, i, end, '.');  // runs on over spaces and line ends
+  i = scanToAnyOf(t, i, end, '.', '.', '.');  // runs on over spaces and line ends
   int refEnd = i;
   if (i < end) i++;
   int pinStart = i;
