@@ -115,13 +115,22 @@ void bindNetlistTables() {
 
 bool addPart(PartRecord* parts, int* count, const char* reference, const char* value,
              const char* pcbAttribute) {
-  PartRecord& part = parts[*count < MAX_PARTS ? *count : MAX_PARTS];
+  PartRecord& part = *nextPartRecord(parts, *count);
   copyCut(part.reference, CAP_REFERENCE, reference, strlen(reference), LOSS_CUT_REFERENCE);
   copyCut(part.value, CAP_VALUE, value, strlen(value), LOSS_CUT_VALUE);
   copyCut(part.pcbAttribute, CAP_PCB_ATTRIBUTE, pcbAttribute, strlen(pcbAttribute),
           LOSS_CUT_PCB_ATTRIBUTE);
+  return countPart(parts, count);
+}
+
+PartRecord* nextPartRecord(PartRecord* parts, int count) {
+  return &parts[count < MAX_PARTS ? count : MAX_PARTS];
+}
+
+bool countPart(PartRecord* parts, int* count) {
   if (*count >= MAX_PARTS) {
-    noteLoss(LOSS_PARTS_OVER_CAPACITY, part.reference, strlen(part.reference));
+    const char* reference = parts[MAX_PARTS].reference;
+    noteLoss(LOSS_PARTS_OVER_CAPACITY, reference, strlen(reference));
     return false;
   }
   (*count)++;

@@ -77,6 +77,12 @@ void bindNetlistTables();
 // full) and returns whether it was counted.  Texts are cut to capacity.
 bool addPart(PartRecord* parts, int* count, const char* reference, const char* value,
              const char* pcbAttribute);
+// The same in two steps, for a reader that cuts each text into the record as
+// it parses it: the record the next part is stored in (the spare when the
+// table is full), and then counting it (or, when the table is full, noting
+// its loss) once its texts are in.
+PartRecord* nextPartRecord(PartRecord* parts, int count);
+bool countPart(PartRecord* parts, int* count);
 
 // Cleans pins and references, derives missing parts from the nodes, sorts
 // the nodes into net order and sets nodeReferenceFlags.  Returns the reader's result when negative,

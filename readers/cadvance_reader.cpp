@@ -8,6 +8,7 @@
 // written, but for the spaces before its closing bracket.  Compaction stops
 // once COMPACT_MARK bytes are kept.  Pass 2 parses the compacted text; a
 // value, PCB attribute or net name may stand in double quotes.
+#include <cstdint>
 #include <cstring>
 
 #include "netlist/losses.h"
@@ -35,46 +36,105 @@ enum CadvanceResult : int {
   CADVANCE_NO_NODES = READ_NO_NODES,
 };
 
-size_t compactInput(ByteSource* in) {
+// Compaction's state between bytes.
+struct Compactor {
+  size_t used;  // bytes kept in textBuffer
+  CompactMode mode;
+  long depth;  // bracket mode: brackets open
+  bool star;   // comment mode: the byte before was '*'
+};
+
+// Compacts the bytes data[0..count) that stand in the input buffer; returns
+// how many it took.  It stops early before a '/' outside brackets, which
+// needs the byte after it (perhaps not read yet) to tell a comment.
+size_t compactBytes(Compactor* k, const unsigned char* data, size_t count) {
+  // The state lives in locals here: the stores into the kept text could
+  // otherwise change it, as far as the compiler knows.  Words of eight bytes
+  // are stored whole and counted up to their first byte that needs a look
+  // of its own; a word is stored only while eight bytes of the stretch are
+  // left, so it stays below the mark.
   char* kept = textBuffer;
-  size_t used = 0;
-  CompactMode mode = PLAIN;
-  long depth = 0;
-  bool star = false;  // comment mode: the byte before was '*'
-  while (used < COMPACT_MARK) {
-    int c = nextByte(in);
-    if (c < 0) break;
-    switch (mode) {
-      case PLAIN:
-        if (c <= 32) break;
-        if (c == '/' && peekByte(in) == '*') {
-          nextByte(in);
-          mode = COMMENT;
-          star = false;
-          break;
-        }
-        kept[used++] = static_cast<char>(c);
-        if (c == '[') {
-          mode = BRACKET;
-          depth = 1;
-        }
-        break;
-      case COMMENT:
-        if (star && c == '/') mode = PLAIN;
-        else star = c == '*';
-        break;
-      case BRACKET:
-        if (c == '[') {
-          depth++;
-        } else if (c == ']' && --depth == 0) {
-          // The opening '[' is kept and is no space, so this stops there.
-          while (kept[used - 1] == ' ') used--;
-          mode = PLAIN;
-        }
-        kept[used++] = static_cast<char>(c);
-        break;
+  size_t used = k->used;
+  CompactMode mode = k->mode;
+  long depth = k->depth;
+  bool star = k->star;
+  size_t p = 0;
+  while (p < count) {
+    if (mode == PLAIN) {
+      // Bytes above 32 are kept up to a '/' or a '['.
+      if (count - p >= 8) {
+        uint64_t x = loadWord(data + p);
+        uint64_t marks = marksBelow(x, 33) | marksOf(x, '/') | marksOf(x, '[');
+        memcpy(kept + used, data + p, 8);
+        int plain = marks == 0 ? 8 : firstMarked(marks);
+        used += static_cast<size_t>(plain);
+        p += static_cast<size_t>(plain);
+        if (plain == 8) continue;
+      }
+      unsigned char c = data[p];
+      if (c == '/') break;
+      p++;
+      if (c <= 32) continue;
+      kept[used++] = static_cast<char>(c);
+      if (c == '[') {
+        mode = BRACKET;
+        depth = 1;
+      }
+    } else if (mode == BRACKET) {
+      // Bytes are kept as they are; brackets nest.
+      if (count - p >= 8) {
+        uint64_t x = loadWord(data + p);
+        uint64_t marks = marksOf(x, '[') | marksOf(x, ']');
+        memcpy(kept + used, data + p, 8);
+        int plain = marks == 0 ? 8 : firstMarked(marks);
+        used += static_cast<size_t>(plain);
+        p += static_cast<size_t>(plain);
+        if (plain == 8) continue;
+      }
+      unsigned char c = data[p++];
+      if (c == '[') {
+        depth++;
+      } else if (c == ']' && --depth == 0) {
+        // The opening '[' is kept and is no space, so this stops there.
+        while (kept[used - 1] == ' ') used--;
+        mode = PLAIN;
+      }
+      kept[used++] = static_cast<char>(c);
+    } else {
+      // A comment ends at the first "*/" after its opening "/*".
+      unsigned char c = data[p++];
+      if (star && c == '/') mode = PLAIN;
+      else star = c == '*';
     }
   }
+  *k = {used, mode, depth, star};
+  return p;
+}
+
+size_t compactInput(ByteSource* in) {
+  Compactor k = {0, PLAIN, 0, false};
+  // The bytes in the input buffer are compacted in place of one call per
+  // byte.  No byte adds more than one kept byte, so a stretch of at most
+  // COMPACT_MARK - used bytes cannot pass the mark before its end.
+  while (k.used < COMPACT_MARK) {
+    if (peekByte(in) < 0) break;
+    size_t count = in->len - in->pos;
+    if (count > COMPACT_MARK - k.used) count = COMPACT_MARK - k.used;
+    in->pos += compactBytes(&k, in->data + in->pos, count);
+    if (k.used < COMPACT_MARK && k.mode == PLAIN && peekByte(in) == '/') {
+      // A '/' outside brackets: it opens a comment when a '*' follows.
+      nextByte(in);
+      if (peekByte(in) == '*') {
+        nextByte(in);
+        k.mode = COMMENT;
+        k.star = false;
+      } else {
+        textBuffer[k.used++] = '/';
+      }
+    }
+  }
+  char* kept = textBuffer;
+  size_t used = k.used;
   kept[used] = '\0';
   if (used >= COMPACT_MARK && peekByte(in) >= 0) noteReadLimit(kept, used);
   return used;
@@ -84,9 +144,10 @@ size_t compactInput(ByteSource* in) {
 // (brackets in between nest), or `end`.
 size_t closingBracket(const char* t, size_t pos, size_t end) {
   long depth = 1;
-  for (; pos < end; pos++) {
+  while ((pos = scanToAnyOf(t, pos, end, '[', ']', ']')) < end) {
     if (t[pos] == '[') depth++;
-    else if (t[pos] == ']' && --depth == 0) return pos;
+    else if (--depth == 0) return pos;
+    pos++;
   }
   return end;
 }
@@ -96,26 +157,25 @@ struct CadvanceReader : NetlistRead {
   size_t end;
 };
 
-// Reads one part entry at *pos; returns CADVANCE_OK or an error code.
+// Reads one part entry at *pos into the next part record; returns
+// CADVANCE_OK or an error code.
 int readPartEntry(CadvanceReader* c, size_t* pos) {
   const char* t = c->t;
   size_t end = c->end;
-  char reference[CAP_REFERENCE + 1];
-  char value[CAP_VALUE + 1];
-  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
+  PartRecord* part = partToFill(c);
 
   size_t p = *pos;
   size_t q = scanToByte(t, p, end, '[');
-  copyCut(reference, CAP_REFERENCE, t + p, q - p, LOSS_CUT_REFERENCE);
+  copyCut(part->reference, CAP_REFERENCE, t + p, q - p, LOSS_CUT_REFERENCE);
   p = q < end ? q + 1 : end;
   while (p < end && t[p] == ' ') p++;
   if (p < end && t[p] == '"') {
     q = scanToByte(t, p + 1, end, '"');
-    copyCut(value, CAP_VALUE, t + p + 1, q - p - 1, LOSS_CUT_VALUE);
+    copyCut(part->value, CAP_VALUE, t + p + 1, q - p - 1, LOSS_CUT_VALUE);
     p = closingBracket(t, q, end);
   } else {
     q = closingBracket(t, p, end);
-    copyCut(value, CAP_VALUE, t + p, q - p, LOSS_CUT_VALUE);
+    copyCut(part->value, CAP_VALUE, t + p, q - p, LOSS_CUT_VALUE);
     p = q;
   }
 
@@ -125,18 +185,19 @@ int readPartEntry(CadvanceReader* c, size_t* pos) {
   while (p < end && t[p] == ' ') p++;
   if (p < end && t[p] == '"') {
     q = scanToByte(t, p + 1, end, '"');
-    copyCut(pcbAttribute, CAP_PCB_ATTRIBUTE, t + p + 1, q - p - 1, LOSS_CUT_PCB_ATTRIBUTE);
+    copyCut(part->pcbAttribute, CAP_PCB_ATTRIBUTE, t + p + 1, q - p - 1,
+            LOSS_CUT_PCB_ATTRIBUTE);
     p = q < end ? q + 1 : end;
   } else {
     q = scanToAny(t, p, end, ",}");
-    copyCut(pcbAttribute, CAP_PCB_ATTRIBUTE, t + p, q - p, LOSS_CUT_PCB_ATTRIBUTE);
+    copyCut(part->pcbAttribute, CAP_PCB_ATTRIBUTE, t + p, q - p, LOSS_CUT_PCB_ATTRIBUTE);
     p = q;
   }
 
   p = scanToByte(t, p, end, '}');
   if (p < end) p++;
   if (p >= end || t[p] != ';') return CADVANCE_PART_NOT_CLOSED;
-  storePart(c, reference, value, pcbAttribute);
+  storeFilledPart(c);
   *pos = p + 1;
   return CADVANCE_OK;
 }
@@ -155,6 +216,7 @@ int readNetHead(CadvanceReader* c, size_t* pos) {
     q = scanToByte(t, p, end, '=');
     copyCut(c->netName, CAP_NET_NAME, t + p, q - p, LOSS_CUT_NET_NAME);
   }
+  netNameWritten(c);
   p = q < end ? q + 1 : end;
   if (p >= end || t[p] != '{') return CADVANCE_NET_NOT_OPENED;
   *pos = p + 1;

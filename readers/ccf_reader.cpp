@@ -41,8 +41,10 @@ enum CcfResult : int { CCF_NO_NODES = READ_NO_NODES };
 struct CcfReader : NetlistRead {
   int option;
   CcfState state;
-  char value[CAP_VALUE + 1];
+  char value[CAP_VALUE + 1];  // the definition's texts, which its references share
   char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
+  size_t valueLen;
+  size_t pcbAttributeLen;
 };
 
 // Moves past the next `c` of the line and enters `next`; without one the
@@ -134,6 +136,8 @@ int handleDefinition(CcfReader* r, const char* line, int i, int len) {
   }
   trimTrailingSpaces(r->value);
   trimTrailingSpaces(r->pcbAttribute);
+  r->valueLen = strlen(r->value);
+  r->pcbAttributeLen = strlen(r->pcbAttribute);
   r->state = REFERENCES;
   return c;
 }
@@ -155,12 +159,14 @@ int handleReferences(CcfReader* r, const char* line, int i, int len) {
     if (i >= len) return len;
     if (line[i] == ';') break;
     int start = i;
-    while (i < len && line[i] != ' ' && line[i] != ',' && line[i] != ';') i++;
+    i = scanToAnyOf(line, i, len, ' ', ',', ';');
     // Past 6000 parts the reference goes into the spare record and is lost.
-    char reference[CAP_REFERENCE + 1];
-    copyCut(reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start),
+    PartRecord* part = partToFill(r);
+    copyCut(part->reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start),
             LOSS_CUT_REFERENCE);
-    storePart(r, reference, r->value, r->pcbAttribute);
+    copyBytes(part->value, CAP_VALUE, r->value, r->valueLen);
+    copyBytes(part->pcbAttribute, CAP_PCB_ATTRIBUTE, r->pcbAttribute, r->pcbAttributeLen);
+    storeFilledPart(r);
     if (!listGoesOn(line, &i, len)) break;
   }
   r->state = DEFINITION;
@@ -179,6 +185,7 @@ int handleNetEntry(CcfReader* r, const char* line, int i, int len) {
   copyCut(r->netName, CAP_NET_NAME, line + start, static_cast<size_t>(i - start),
           LOSS_CUT_NET_NAME);
   trimTrailingSpaces(r->netName);
+  netNameWritten(r);
   r->state = PINS;
   return i;
 }
@@ -196,18 +203,21 @@ int handlePins(CcfReader* r, const char* line, int i, int len) {
     } else {
       // The reference keeps spaces, trailing ones too; the pin loses its
       // trailing spaces after the cut to its capacity.
+      // (The line holds no zero byte, so the pin's length is known as cut.)
       int refStart = i;
-      i = scanToByte(line, i, len, '(');
+      i = scanToAnyOf(line, i, len, '(', '(', '(');
       int refEnd = i;
       if (i < len) i++;
       i = skipSpaces(line, i, len);
       int pinStart = i;
-      i = scanToByte(line, i, len, ')');
+      i = scanToAnyOf(line, i, len, ')', ')', ')');
       char pin[CAP_PIN + 1];
-      copyCut(pin, CAP_PIN, line + pinStart, static_cast<size_t>(i - pinStart), LOSS_CUT_PIN);
-      trimTrailingSpaces(pin);
+      int pinLen =
+          copyCut(pin, CAP_PIN, line + pinStart, static_cast<size_t>(i - pinStart), LOSS_CUT_PIN);
+      while (pinLen > 0 && pin[pinLen - 1] == ' ') pinLen--;
       if (i < len) i++;
-      storeNode(r, line + refStart, static_cast<size_t>(refEnd - refStart), pin, strlen(pin));
+      storeNode(r, line + refStart, static_cast<size_t>(refEnd - refStart), pin,
+                static_cast<size_t>(pinLen));
     }
     if (!listGoesOn(line, &i, len)) break;
   }
@@ -235,7 +245,7 @@ int step(CcfReader* r, const char* line, int i, int len) {
 
 int readCcfNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
                    int formatOption) {
-  CcfReader r{startRead(parts, nodes), formatOption, OUTSIDE, "", ""};
+  CcfReader r{startRead(parts, nodes), formatOption, OUTSIDE, "", "", 0, 0};
   readLineSteps(in, &r, step);  // no step of this grammar fails
   if (r.state != OUTSIDE) noteMissingClose("}");
   return finishRead(&r, nodeCountOut);

@@ -10,6 +10,7 @@
 // in pieces of at most 519 bytes, and pass 1 stops before the next piece
 // once COMPACT_MARK bytes are written.  Pass 2 parses the copy.  TAB reads
 // as a space; lines end at CR, CR LF or LF.
+#include <cstdint>
 #include <cstring>
 
 #include "netlist/losses.h"
@@ -33,9 +34,26 @@ enum Mm2ColmoResult : int {
   MM2_NO_NODES = READ_NO_NODES,
 };
 
+// Copies piece[from..len) without its blanks to textBuffer at `used`.
+// Eight bytes at a time are stored whole and counted up to their first byte
+// of 32 or less: no byte adds more than one kept byte and a piece of at most
+// READER_LINE_MAX bytes starts below COMPACT_MARK, so every word stored
+// ahead stays inside the buffer.
 size_t copyNonBlanks(const char* piece, int from, int len, size_t used) {
-  for (int i = from; i < len; i++)
-    if (!isBlank(piece[i])) textBuffer[used++] = piece[i];
+  int i = from;
+  while (i < len) {
+    if (len - i >= 8) {
+      uint64_t x = loadWord(piece + i);
+      uint64_t marks = marksBelow(x, 33);
+      memcpy(textBuffer + used, piece + i, 8);
+      int plain = marks == 0 ? 8 : firstMarked(marks);
+      used += static_cast<size_t>(plain);
+      i += plain;
+      if (plain == 8) continue;
+    }
+    char c = piece[i++];
+    if (!isBlank(c)) textBuffer[used++] = c;
+  }
   return used;
 }
 
@@ -43,12 +61,16 @@ size_t copyNonBlanks(const char* piece, int from, int len, size_t used) {
 // line (returns false).  Then drops the spaces this stretch wrote last.
 bool copyStretch(const char* piece, int* i, int len, char stop, size_t* used) {
   size_t start = *used;
-  while (*i < len && piece[*i] != stop) {
-    char c = piece[(*i)++];
-    textBuffer[(*used)++] = c;
-    if (c == '\r') return false;
+  int q = scanToAnyOf(piece, *i, len, stop, '\r', '\r');
+  memcpy(textBuffer + *used, piece + *i, static_cast<size_t>(q - *i));
+  *used += static_cast<size_t>(q - *i);
+  *i = q;
+  if (q >= len) return false;
+  if (piece[q] == '\r') {
+    textBuffer[(*used)++] = '\r';
+    (*i)++;
+    return false;
   }
-  if (*i >= len) return false;
   while (*used > start && textBuffer[*used - 1] == ' ') (*used)--;
   return true;
 }
@@ -74,10 +96,13 @@ size_t compactInput(ByteSource* in) {
   int len;
   while (used < COMPACT_MARK &&
          (len = readLinePiece(in, piece, READER_LINE_MAX, LINE_TAB_AS_SPACE, &lineOpen)) >= 0) {
-    int k;
-    if ((k = scanToWord(piece, 0, len, "$PTS")) < len) state = PART_LIST;
-    else if ((k = scanToWord(piece, 0, len, "$NET")) < len) state = NET_LIST;
-    else if ((k = scanToWord(piece, 0, len, "$END")) < len) state = IGNORE;
+    // The keywords are looked for only in a piece that holds a '$'.
+    int k = len;
+    if (scanToByte(piece, 0, len, '$') < len) {
+      if ((k = scanToWord(piece, 0, len, "$PTS")) < len) state = PART_LIST;
+      else if ((k = scanToWord(piece, 0, len, "$NET")) < len) state = NET_LIST;
+      else if ((k = scanToWord(piece, 0, len, "$END")) < len) state = IGNORE;
+    }
     if (k < len) used = copyNonBlanks(piece, k, len, used);
     else if (state == NET_LIST) used = copyNonBlanks(piece, 0, len, used);
     else if (state == PART_LIST) used = compactPartLine(piece, len, used);
@@ -131,9 +156,6 @@ size_t takeMaybeQuoted(Mm2ColmoReader* m, char stop, char* dst, int cap, int cut
 // an error code.
 int readPartRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
   if (!recordFollows(m, next)) return MM2_OK;
-  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
-  char value[CAP_VALUE + 1];
-  char reference[CAP_REFERENCE + 1];
   size_t q = scanToAny(m->t, m->p, m->end, "!$");
   *next = FINISH;
   if (q >= m->end) return MM2_OK;
@@ -142,17 +164,19 @@ int readPartRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
     *next = KEYWORD;
     return MM2_OK;
   }
-  copyCut(pcbAttribute, CAP_PCB_ATTRIBUTE, m->t + m->p, q - m->p, LOSS_CUT_PCB_ATTRIBUTE);
-  trimTrailingSpaces(pcbAttribute);
+  // The texts go straight into the next part record.
+  PartRecord* part = partToFill(m);
+  copyCut(part->pcbAttribute, CAP_PCB_ATTRIBUTE, m->t + m->p, q - m->p, LOSS_CUT_PCB_ATTRIBUTE);
+  trimTrailingSpaces(part->pcbAttribute);
   m->p = q + 1;
-  q = takeMaybeQuoted(m, ';', value, CAP_VALUE, LOSS_CUT_VALUE);
+  q = takeMaybeQuoted(m, ';', part->value, CAP_VALUE, LOSS_CUT_VALUE);
   if (q >= m->end) return MM2_VALUE_NOT_ENDED;
-  trimTrailingSpaces(value);
+  trimTrailingSpaces(part->value);
   m->p = q + 1;
   q = scanToByte(m->t, m->p, m->end, '\r');
   if (q >= m->end) return MM2_REFERENCE_NOT_ENDED;
-  copyCut(reference, CAP_REFERENCE, m->t + m->p, q - m->p, LOSS_CUT_REFERENCE);
-  storePart(m, reference, value, pcbAttribute);
+  copyCut(part->reference, CAP_REFERENCE, m->t + m->p, q - m->p, LOSS_CUT_REFERENCE);
+  storeFilledPart(m);
   m->p = q + 1;
   *next = PART_RECORD;
   return MM2_OK;
@@ -161,6 +185,7 @@ int readPartRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
 int readNetRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
   if (!recordFollows(m, next)) return MM2_OK;
   size_t q = takeMaybeQuoted(m, ';', m->netName, CAP_NET_NAME, LOSS_CUT_NET_NAME);
+  netNameWritten(m);
   if (q >= m->end) return MM2_NET_NAME_NOT_ENDED;
   m->p = q + 1;
   *next = NODE_RECORD;
@@ -171,7 +196,7 @@ int readNodeRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
   // Blank lines after a trailing comma leave CRs before the next node.
   while (m->p < m->end && m->t[m->p] == '\r') m->p++;
   const char* t = m->t;
-  size_t dash = scanToByte(t, m->p, m->end, '-');
+  size_t dash = scanToAnyOf(t, m->p, m->end, '-', '-', '-');
   if (dash >= m->end) return MM2_NODE_MALFORMED;
   size_t pin = dash + 1;
   size_t stop = scanToAny(t, pin, m->end, ",\r");

@@ -46,6 +46,7 @@ int handleTag(PadsReader* r, const char* line, int i, int len) {
     if (i >= len) return PADS_SIGNAL_WITHOUT_NAME;
     copyCut(r->netName, CAP_NET_NAME, line + i, static_cast<size_t>(len - i), LOSS_CUT_NET_NAME);
     trimTrailingSpaces(r->netName);
+    netNameWritten(r);
     r->state = SIGNAL;
   } else if (keywordAt(line, tag, len, "NET", "Net")) {
     r->state = NETS;
@@ -67,7 +68,7 @@ bool entryFollows(PadsReader* r, const char* line, int* i, int len, PadsState ta
 int handleParts(PadsReader* r, const char* line, int i, int len) {
   if (!entryFollows(r, line, &i, len, OUTSIDE)) return i;
   int start = i;
-  while (i < len && line[i] != ' ') i++;
+  i = scanToAnyOf(line, i, len, ' ', ' ', ' ');
   if (r->partsStored >= MAX_PARTS) {
     noteLoss(LOSS_PARTS_OVER_CAPACITY, line + start, static_cast<size_t>(i - start));
     return len;
@@ -77,7 +78,7 @@ int handleParts(PadsReader* r, const char* line, int i, int len) {
           LOSS_CUT_REFERENCE);
   i = skipSpaces(line, i, len);
   start = i;
-  while (i < len && line[i] != '@') i++;
+  i = scanToAnyOf(line, i, len, '@', '@', '@');
   copyCut(part.value, CAP_VALUE, line + start, static_cast<size_t>(i - start), LOSS_CUT_VALUE);
   trimTrailingSpaces(part.value);
   if (i >= len) {
@@ -101,11 +102,11 @@ int handleSignal(PadsReader* r, const char* line, int i, int len) {
     return i < len ? i + 1 : len;
   }
   int refStart = i;
-  while (i < len && line[i] != '.' && line[i] != ' ') i++;
+  i = scanToAnyOf(line, i, len, '.', ' ', ' ');
   int refEnd = i;
   while (i < len && (line[i] == '.' || line[i] == ' ')) i++;
   int pinStart = i;
-  while (i < len && line[i] != ' ') i++;
+  i = scanToAnyOf(line, i, len, ' ', ' ', ' ');
   storeNode(r, line + refStart, static_cast<size_t>(refEnd - refStart), line + pinStart,
             static_cast<size_t>(i - pinStart));
   return i < len ? i + 1 : len;

@@ -48,8 +48,10 @@ bool readBlockLine(ProtelReader* r) {
 }
 
 void removeQuotes(char* text) {
-  char* to = text;
-  for (const char* from = text; *from != '\0'; from++)
+  // Most texts hold no double quote and are left as they are.
+  char* to = strchr(text, '"');
+  if (to == nullptr) return;
+  for (const char* from = to; *from != '\0'; from++)
     if (*from != '"') *to++ = *from;
   *to = '\0';
 }
@@ -83,15 +85,15 @@ void readComponentBlock(ProtelReader* r) {
   }
   // Plain form: designator, footprint, part type.  A full table parses the
   // block into the spare record, so the reader stays in step either way.
-  char reference[CAP_REFERENCE + 1];
-  char pcbAttribute[CAP_PCB_ATTRIBUTE + 1];
-  char value[CAP_VALUE + 1];
-  copyCut(reference, CAP_REFERENCE, r->line, static_cast<size_t>(r->len), LOSS_CUT_REFERENCE);
+  // The texts go straight into the next part record.
+  PartRecord* part = partToFill(r);
+  copyCut(part->reference, CAP_REFERENCE, r->line, static_cast<size_t>(r->len),
+          LOSS_CUT_REFERENCE);
   readBlockLine(r);
-  takeField(r, pcbAttribute, CAP_PCB_ATTRIBUTE, LOSS_CUT_PCB_ATTRIBUTE);
+  takeField(r, part->pcbAttribute, CAP_PCB_ATTRIBUTE, LOSS_CUT_PCB_ATTRIBUTE);
   readBlockLine(r);
-  takeValue(r, value);
-  storePart(r, reference, value, pcbAttribute);
+  takeValue(r, part->value);
+  storeFilledPart(r);
   while (readBlockLine(r) && r->line[0] != ']') {
   }
   if (r->line[0] != ']') noteMissingClose("]");
@@ -156,6 +158,7 @@ int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int*
           // The name is cut to its capacity first, then loses its double quotes.
           copyCut(r.netName, CAP_NET_NAME, r.line, static_cast<size_t>(r.len), LOSS_CUT_NET_NAME);
           removeQuotes(r.netName);
+          netNameWritten(&r);
           r.state = NET;
         }
         break;

@@ -16,16 +16,19 @@ static int copyPrintable(ByteSource* source, char* buf, int n, int cap) {
   size_t room = static_cast<size_t>(cap - n);
   if (end - p > room) end = p + room;
   size_t start = p;
-  // Eight bytes at a time while none of them is below 32: in x - 0x20..20
-  // the lowest byte below 32 gets its top bit set while ~x has it set too
-  // (a byte of 0xA0 and above is cleared by ~x); a borrow only starts at
-  // such a byte, so a word without one never shows a bit.
-  const uint64_t ones = 0x0101010101010101ull;
+  // Eight bytes at a time: a word with a byte below 32 is stored whole
+  // (there is room for all eight) but counted only up to that byte.
   while (end - p >= 8) {
-    uint64_t x;
-    memcpy(&x, data + p, 8);
-    if (((x - 32 * ones) & ~x & 0x80 * ones) != 0) break;
-    memcpy(buf + n, &x, 8);
+    uint64_t x = loadWord(data + p);
+    uint64_t below = marksBelow(x, 32);
+    memcpy(buf + n, data + p, 8);
+    if (below != 0) {
+      int k = firstMarked(below);
+      n += k;
+      p += static_cast<size_t>(k);
+      source->pos = p;
+      return static_cast<int>(p - start);
+    }
     n += 8;
     p += 8;
   }
@@ -38,11 +41,13 @@ int readLine(ByteSource* source, char* buf, int cap, unsigned rules) {
   int n = 0;
   bool any = false;
   while (n < cap) {
+    // The stretch copied ends at a control byte, at the end of the input
+    // buffer (the byte after it is taken below like any other) or at `cap`.
     int copied = copyPrintable(source, buf, n, cap);
     if (copied > 0) {
       n += copied;
       any = true;
-      continue;
+      if (n >= cap) break;
     }
     int c = nextByte(source);
     if (c < 0) {
@@ -103,14 +108,16 @@ size_t scanToByte(const char* text, size_t pos, size_t end, char c) {
   return hit != nullptr ? static_cast<size_t>(static_cast<const char*>(hit) - text) : end;
 }
 
-size_t scanToAny(const char* text, size_t pos, size_t end, const char* stops) {
-  // A zero byte is an ordinary byte here, never one of the stops.
-  while (pos < end && (text[pos] == '\0' || strchr(stops, text[pos]) == nullptr)) pos++;
-  return pos < end ? pos : end;
-}
-
 int scanBackToByte(const char* text, int from, int to, char c) {
-  for (int k = to - 1; k >= from; k--)
+  // Eight bytes at a time from the end: the last marked byte of a word is
+  // the one looked for, since these marks are exact.
+  int k = to;
+  while (k - from >= 8) {
+    uint64_t marks = exactMarksOf(loadWord(text + k - 8), static_cast<unsigned char>(c));
+    if (marks != 0) return k - 8 + lastMarked(marks);
+    k -= 8;
+  }
+  for (k--; k >= from; k--)
     if (text[k] == c) return k;
   return -1;
 }
@@ -128,18 +135,47 @@ size_t scanToWord(const char* text, size_t pos, size_t end, const char* word) {
   return end;
 }
 
-bool storeNode(NetlistRead* read, const char* reference, size_t referenceLen, const char* pin,
-               size_t pinLen) {
-  return addNode(read->nodes, &read->nodesStored, reference, referenceLen, pin, pinLen,
-                 read->netName);
+namespace {
+
+// Copies len (at most 16) bytes in at most two pairs of overlapping moves,
+// without the call a memcpy of unknown length costs: node texts are short.
+inline void copyShort(char* dst, const char* src, size_t len) {
+  if (len >= 8) {
+    uint64_t head, tail;
+    memcpy(&head, src, 8);
+    memcpy(&tail, src + len - 8, 8);
+    memcpy(dst, &head, 8);
+    memcpy(dst + len - 8, &tail, 8);
+  } else if (len >= 4) {
+    uint32_t head, tail;
+    memcpy(&head, src, 4);
+    memcpy(&tail, src + len - 4, 4);
+    memcpy(dst, &head, 4);
+    memcpy(dst + len - 4, &tail, 4);
+  } else if (len > 0) {
+    dst[0] = src[0];
+    dst[len / 2] = src[len / 2];
+    dst[len - 1] = src[len - 1];
+  }
 }
 
-bool addNode(NodeRecord* nodes, int* count, const char* reference, size_t referenceLen,
-             const char* pin, size_t pinLen, const char* netName) {
+// copyCut with the common case of a short text that fits done in line.
+inline void cutInto(char* dst, int cap, const char* src, size_t len, int kind) {
+  if (len <= 16 && len <= static_cast<size_t>(cap)) {
+    copyShort(dst, src, len);
+    dst[len] = '\0';
+  } else {
+    copyCut(dst, cap, src, len, kind);
+  }
+}
+
+// Stores a node whose texts all come with their lengths.
+bool putNode(NodeRecord* nodes, int* count, const char* reference, size_t referenceLen,
+             const char* pin, size_t pinLen, const char* netName, size_t netNameLen) {
   NodeRecord& node = nodes[*count < MAX_NODES ? *count : MAX_NODES];
-  copyCut(node.reference, CAP_REFERENCE, reference, referenceLen, LOSS_CUT_REFERENCE);
-  copyCut(node.pin, CAP_PIN, pin, pinLen, LOSS_CUT_PIN);
-  copyCut(node.netName, CAP_NET_NAME, netName, strlen(netName), LOSS_CUT_NET_NAME);
+  cutInto(node.reference, CAP_REFERENCE, reference, referenceLen, LOSS_CUT_REFERENCE);
+  cutInto(node.pin, CAP_PIN, pin, pinLen, LOSS_CUT_PIN);
+  cutInto(node.netName, CAP_NET_NAME, netName, netNameLen, LOSS_CUT_NET_NAME);
   if (*count >= MAX_NODES) {
     noteLoss(LOSS_PINS_OVER_CAPACITY, node.reference, strlen(node.reference), '.', node.pin,
              strlen(node.pin));
@@ -147,4 +183,17 @@ bool addNode(NodeRecord* nodes, int* count, const char* reference, size_t refere
   }
   (*count)++;
   return true;
+}
+
+}  // namespace
+
+bool storeNode(NetlistRead* read, const char* reference, size_t referenceLen, const char* pin,
+               size_t pinLen) {
+  return putNode(read->nodes, &read->nodesStored, reference, referenceLen, pin, pinLen,
+                 read->netName, read->netNameLen);
+}
+
+bool addNode(NodeRecord* nodes, int* count, const char* reference, size_t referenceLen,
+             const char* pin, size_t pinLen, const char* netName) {
+  return putNode(nodes, count, reference, referenceLen, pin, pinLen, netName, strlen(netName));
 }

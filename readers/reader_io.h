@@ -3,7 +3,10 @@
 // function per kind of scan).  Each reader file holds only its grammar.
 #pragma once
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 #include "netlist/files.h"
 #include "netlist/model.h"
@@ -58,8 +61,6 @@ inline int scanToByte(const char* text, int pos, int end, char c) {
 }
 // The last position in [from, to) holding `c`, or -1.
 int scanBackToByte(const char* text, int from, int to, char c);
-// The first position at or after `pos` holding any byte of `stops`.
-size_t scanToAny(const char* text, size_t pos, size_t end, const char* stops);
 // The first position at or after `pos` where `word` begins.
 size_t scanToWord(const char* text, size_t pos, size_t end, const char* word);
 inline int scanToWord(const char* text, int pos, int end, const char* word) {
@@ -69,6 +70,72 @@ inline int scanToWord(const char* text, int pos, int end, const char* word) {
 }
 // Whether `word` begins at `pos` (and ends before `end`).
 bool wordAt(const char* text, size_t pos, size_t end, const char* word);
+
+// Word-at-a-time scanning: eight bytes of text as one number, the first
+// byte in the lowest bits whatever the machine's byte order.
+inline uint64_t loadWord(const void* bytes) {
+  uint64_t x;
+  memcpy(&x, bytes, 8);
+  if constexpr (std::endian::native == std::endian::big) {
+    uint64_t swapped = 0;
+    for (int k = 0; k < 8; k++) swapped |= ((x >> (8 * k)) & 0xFF) << (8 * (7 - k));
+    x = swapped;
+  }
+  return x;
+}
+
+inline constexpr uint64_t BYTE_ONES = 0x0101010101010101ull;  // 1 in every byte
+inline constexpr uint64_t BYTE_TOPS = 0x8080808080808080ull;  // every byte's top bit
+
+// Marks (top bit set) the bytes of x below `limit` (at most 128): in
+// x - limit..limit a byte below the limit gets its top bit set while ~x has
+// it set too, and a borrow only starts at such a byte.  The lowest mark is
+// always exact; marks above it may be false, so only the first counts.
+inline uint64_t marksBelow(uint64_t x, unsigned limit) {
+  return (x - limit * BYTE_ONES) & ~x & BYTE_TOPS;
+}
+// Marks the bytes of x equal to `c` the same way.
+inline uint64_t marksOf(uint64_t x, unsigned char c) { return marksBelow(x ^ (c * BYTE_ONES), 1); }
+// Marks the bytes of x equal to `c`, every mark exact: adding 0x7F to the
+// low seven bits of a byte carries into its top bit unless they are all
+// zero, and never into the next byte.
+inline uint64_t exactMarksOf(uint64_t x, unsigned char c) {
+  uint64_t y = x ^ (c * BYTE_ONES);
+  uint64_t low = ~BYTE_TOPS;
+  return ~(((y & low) + low) | y | low);
+}
+// The index (0 to 7) of the last marked byte of exact marks; not 0.
+inline int lastMarked(uint64_t marks) { return 7 - std::countl_zero(marks) / 8; }
+// The index (0 to 7) of the first marked byte; marks must not be 0.
+inline int firstMarked(uint64_t marks) { return std::countr_zero(marks) / 8; }
+
+// The first position at or after `pos` holding any of the bytes a, b, c
+// (none of them zero; repeat one for fewer), eight bytes at a time.  In line
+// so that the three bytes' patterns fold into constants at each use.
+inline size_t scanToAnyOf(const char* text, size_t pos, size_t end, char a, char b, char c) {
+  if (pos >= end) return end;
+  while (end - pos >= 8) {
+    uint64_t x = loadWord(text + pos);
+    uint64_t marks = marksOf(x, static_cast<unsigned char>(a)) |
+                     marksOf(x, static_cast<unsigned char>(b)) |
+                     marksOf(x, static_cast<unsigned char>(c));
+    if (marks != 0) return pos + static_cast<size_t>(firstMarked(marks));
+    pos += 8;
+  }
+  while (pos < end && text[pos] != a && text[pos] != b && text[pos] != c) pos++;
+  return pos;
+}
+inline int scanToAnyOf(const char* text, int pos, int end, char a, char b, char c) {
+  if (pos >= end) return end;
+  return static_cast<int>(scanToAnyOf(text, static_cast<size_t>(pos), static_cast<size_t>(end), a,
+                                      b, c));
+}
+// The same for a list of one to three stops, such as ",}".
+inline size_t scanToAny(const char* text, size_t pos, size_t end, const char* stops) {
+  size_t count = strlen(stops);
+  char a = stops[0];
+  return scanToAnyOf(text, pos, end, a, count > 1 ? stops[1] : a, count > 2 ? stops[2] : a);
+}
 
 // Appends one byte to the compacted input in textBuffer; `length` counts
 // the bytes kept.  The last byte of the buffer stays free for the
@@ -94,26 +161,38 @@ inline int skipSpaces(const char* line, int i, int len) {
 enum : int { READ_NO_NODES = -9 };
 
 // What every read fills: the part and node tables, how many of each it
-// stored, and the name of the net whose pins it is reading.
+// stored, and the name of the net whose pins it is reading with its length.
 struct NetlistRead {
   PartRecord* parts;
   NodeRecord* nodes;
   int partsStored;
   int nodesStored;
   char netName[CAP_NET_NAME + 1];
+  size_t netNameLen;  // set by netNameWritten
 };
 
 // The record at the start of a read: nothing stored, no net yet.  Reader
 // records derive from it and begin as {startRead(parts, nodes), ...}.
 inline NetlistRead startRead(PartRecord* parts, NodeRecord* nodes) {
-  return {parts, nodes, 0, 0, {}};
+  return {parts, nodes, 0, 0, {}, 0};
 }
+
+// A reader calls this once it has written a new net name into netName, so
+// that the nodes of the net copy the name without measuring it each time.
+inline void netNameWritten(NetlistRead* read) { read->netNameLen = strlen(read->netName); }
 
 // Stores a part (or, when the table is full, notes its loss).
 inline bool storePart(NetlistRead* read, const char* reference, const char* value,
                       const char* pcbAttribute) {
   return addPart(read->parts, &read->partsStored, reference, value, pcbAttribute);
 }
+
+// A reader that cuts each text of a part straight into its record as it
+// parses it: the record to fill, then storing it once its texts are in.
+inline PartRecord* partToFill(NetlistRead* read) {
+  return nextPartRecord(read->parts, read->partsStored);
+}
+inline bool storeFilledPart(NetlistRead* read) { return countPart(read->parts, &read->partsStored); }
 
 // Stores the next node of the current net in the node table (or the spare
 // when it is full) and returns whether it was counted.  Texts are cut to

@@ -31,12 +31,14 @@ bool holds(int part, const char* bytes, size_t len) {
 }  // namespace
 
 void clearStoredReferences() {
-  memset(slotIndex, 0, sizeof slotIndex);
+  // The slots are cleared when the set is first filled: most reads never
+  // need the set, and clearing it would touch 64 KB for nothing.
   setParts = nullptr;
   addedCount = 0;
 }
 
 void addStoredReferences(const PartRecord* parts, int count) {
+  if (setParts == nullptr) memset(slotIndex, 0, sizeof slotIndex);
   setParts = parts;
   for (; addedCount < count; addedCount++) {
     const char* reference = parts[addedCount].reference;

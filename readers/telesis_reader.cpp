@@ -35,6 +35,24 @@ struct TelesisPacker {
 
 inline void pack(TelesisPacker* p, char c) { packByte(&p->length, c); }
 
+// Packs line[from..to) as it is (as far as the buffer holds it).
+void packSpan(TelesisPacker* p, const char* line, int from, int to) {
+  int room = TEXT_BUFFER_SIZE - 1 - p->length;
+  int n = to - from < room ? to - from : room;
+  if (n <= 0) return;
+  memcpy(textBuffer + p->length, line + from, static_cast<size_t>(n));
+  p->length += n;
+}
+
+// Packs line[from..to) without its apostrophes.
+void packWithoutApostrophes(TelesisPacker* p, const char* line, int from, int to) {
+  while (from < to) {
+    int q = scanToByte(line, from, to, '\'');
+    packSpan(p, line, from, q);
+    from = q + 1;
+  }
+}
+
 // A keyword line is packed from its keyword on without its blanks.
 void packKeywordLine(TelesisPacker* p, const char* line, int from, int len) {
   for (int i = from; i < len; i++)
@@ -45,18 +63,24 @@ void packPackageLine(TelesisPacker* p, const char* line, int len) {
   int i = 0;
   while (i < len && (isBlank(line[i]) || line[i] == '\'')) i++;
   // The package, without apostrophes and without a space right before "!".
-  for (; i < len && line[i] != '!' && line[i] != '\r'; i++) {
-    char c = line[i];
-    if (c == '\'' || (c == ' ' && i + 1 < len && line[i + 1] == '!')) continue;
-    pack(p, c);
-  }
+  int stop = scanToAnyOf(line, i, len, '!', '\r', '\r');
+  int packageEnd = stop < len && line[stop] == '!' && stop > i && line[stop - 1] == ' ' ? stop - 1
+                                                                                       : stop;
+  packWithoutApostrophes(p, line, i, packageEnd);
+  i = stop;
   // Without a "!" nothing more is packed, not even the line end: the packed
   // text runs on with the next line.
   if (i >= len || line[i] == '\r') return;
   pack(p, '!');
   // The value fields: a further "!" becomes "/", spaces next to the
   // separators go.
-  for (i++; i < len && line[i] != ';' && line[i] != '\r'; i++) {
+  int fieldsEnd = scanToAnyOf(line, i + 1, len, ';', '\r', '\r');
+  for (i++; i < fieldsEnd; i++) {
+    // The bytes up to the next one that needs a look are packed as they are.
+    int q = scanToAnyOf(line, i, fieldsEnd, '!', ' ', '\'');
+    packSpan(p, line, i, q);
+    i = q;
+    if (i >= fieldsEnd) break;
     char c = line[i];
     if (c == '!') {
       pack(p, '/');
@@ -64,10 +88,9 @@ void packPackageLine(TelesisPacker* p, const char* line, int len) {
       bool beside = line[i - 1] == '!' ||
                     (i + 1 < len && (line[i + 1] == '!' || line[i + 1] == ';'));
       if (!beside) pack(p, c);
-    } else if (c != '\'') {
-      pack(p, c);
     }
   }
+  i = fieldsEnd;
   if (i >= len) return;
   if (line[i] == '\r') {
     pack(p, '\r');
@@ -76,7 +99,9 @@ void packPackageLine(TelesisPacker* p, const char* line, int len) {
   pack(p, ';');
   for (i++; i < len && isBlank(line[i]); i++) {
   }
-  for (; i < len && line[i] != ',' && line[i] != '\r'; i++) pack(p, line[i]);
+  int listEnd = scanToAnyOf(line, i, len, ',', '\r', '\r');
+  packSpan(p, line, i, listEnd);
+  i = listEnd;
   if (i >= len) return;
   if (line[i] == ',') {
     p->state = PACK_PACKAGE_MORE;
@@ -89,7 +114,9 @@ void packPackageLine(TelesisPacker* p, const char* line, int len) {
 void packPackageContinuation(TelesisPacker* p, const char* line, int len) {
   int i = 0;
   while (i < len && isBlank(line[i])) i++;
-  for (; i < len && line[i] != ',' && line[i] != '\r'; i++) pack(p, line[i]);
+  int listEnd = scanToAnyOf(line, i, len, ',', '\r', '\r');
+  packSpan(p, line, i, listEnd);
+  i = listEnd;
   if (i >= len || line[i] == ',') return;
   pack(p, '\r');
   p->state = PACK_PACKAGE;
@@ -100,7 +127,9 @@ void packPackageContinuation(TelesisPacker* p, const char* line, int len) {
 void packNodeList(TelesisPacker* p, const char* line, int i, int len) {
   for (;;) {
     while (i < len && isBlank(line[i])) i++;
-    for (; i < len && line[i] != ' ' && line[i] != ',' && line[i] != '\r'; i++) pack(p, line[i]);
+    int entryEnd = scanToAnyOf(line, i, len, ' ', ',', '\r');
+    packSpan(p, line, i, entryEnd);
+    i = entryEnd;
     if (i >= len) return;
     if (line[i] == ' ') {
       pack(p, ' ');
@@ -131,11 +160,17 @@ void packNetLine(TelesisPacker* p, const char* line, int len) {
   int i = 0;
   while (i < len && (isBlank(line[i]) || line[i] == '\'')) i++;
   while (i < len && line[i] == '$') i++;
-  for (; line[i] != ';'; i++)
-    if (line[i] != ' ' && line[i] != '\'') pack(p, line[i]);
+  // The name runs up to the first ";" (no byte skipped above is one); its
+  // spaces and apostrophes are left out.
+  int nameEnd = static_cast<int>(semicolon - line);
+  while (i < nameEnd) {
+    int q = scanToAnyOf(line, i, nameEnd, ' ', '\'', '\'');
+    packSpan(p, line, i, q);
+    i = q + 1;
+  }
   pack(p, ';');
   p->state = PACK_NET_MORE;
-  packNodeList(p, line, i + 1, len);
+  packNodeList(p, line, nameEnd + 1, len);
 }
 
 // Pass 1.  Returns the number of bytes packed; the packed text is terminated.
@@ -150,18 +185,20 @@ int packTelesisInput(ByteSource* in) {
   const unsigned rules = LINE_TAB_AS_SPACE | LINE_NUL_AS_SPACE | LINE_CLOSE_LAST;
   while (p.length < COMPACT_MARK &&
          (len = readLinePiece(in, line, READER_LINE_MAX, rules, &lineOpen)) >= 0) {
+    // The keywords are looked for only in a piece that holds a '$'.
+    bool dollar = scanToByte(line, 0, len, '$') < len;
     int k;
-    if ((k = scanToWord(line, 0, len, "$PACKAGES")) < len) {
+    if (dollar && (k = scanToWord(line, 0, len, "$PACKAGES")) < len) {
       p.state = PACK_PACKAGE;
       packKeywordLine(&p, line, k, len);
       continue;
     }
-    if ((k = scanToWord(line, 0, len, "$NETS")) < len) {
+    if (dollar && (k = scanToWord(line, 0, len, "$NETS")) < len) {
       p.state = PACK_NET;
       packKeywordLine(&p, line, k, len);
       continue;
     }
-    if ((k = scanToWord(line, 0, len, "$END")) < len) {
+    if (dollar && (k = scanToWord(line, 0, len, "$END")) < len) {
       packKeywordLine(&p, line, k, len);
       ended = true;
       break;
@@ -190,7 +227,6 @@ struct TelesisReader : NetlistRead {
   char* t;
   int end;
   int i;
-  char fullNetName[READER_LINE_SIZE];  // the current net name, up to 519 bytes
 };
 
 int pastLineEnd(const TelesisReader* r, int i) {
@@ -232,8 +268,7 @@ bool parsePackage(TelesisReader* r) {
     // the references.  The value scan itself runs on over the line end.
     int j = i;
     int lastComma = -1;
-    for (; j < end && t[j] != '\r' && t[j] != ';'; j++)
-      if (t[j] == ',') lastComma = j;
+    while ((j = scanToAnyOf(t, j, end, '\r', ';', ',')) < end && t[j] == ',') lastComma = j++;
     if (j >= end || t[j] != ';') {
       noSemicolon = true;
       if (lastComma >= 0) t[lastComma] = ';';
@@ -245,6 +280,8 @@ bool parsePackage(TelesisReader* r) {
   trimTrailingSpaces(value);
   if (noSemicolon && pcbAttribute[0] == '\0') copyText(pcbAttribute, CAP_PCB_ATTRIBUTE, value);
   if (i < end) i++;
+  size_t valueLen = strlen(value);
+  size_t pcbAttributeLen = strlen(pcbAttribute);
 
   // The references, each a part with the record's value and PCB attribute.
   while (i < end) {
@@ -255,11 +292,13 @@ bool parsePackage(TelesisReader* r) {
       break;
     }
     start = i;
-    while (i < end && t[i] != ' ' && t[i] != '\r') i++;
-    char reference[CAP_REFERENCE + 1];
-    copyCut(reference, CAP_REFERENCE, t + start, static_cast<size_t>(i - start),
+    i = scanToAnyOf(t, i, end, ' ', '\r', '\r');
+    PartRecord* part = partToFill(r);
+    copyCut(part->reference, CAP_REFERENCE, t + start, static_cast<size_t>(i - start),
             LOSS_CUT_REFERENCE);
-    storePart(r, reference, value, pcbAttribute);
+    copyBytes(part->value, CAP_VALUE, value, valueLen);
+    copyBytes(part->pcbAttribute, CAP_PCB_ATTRIBUTE, pcbAttribute, pcbAttributeLen);
+    storeFilledPart(r);
     if (i < end && t[i] == ' ') {
       i++;
     } else {
@@ -277,19 +316,24 @@ bool parseNetName(TelesisReader* r) {
   int i = r->i;
   if (t[i] == '$') return false;
   int start = i;
-  while (i < r->end && t[i] != ';' && t[i] != ' ') i++;
+  i = scanToAnyOf(t, i, r->end, ';', ' ', ' ');
   int nameEnd = i;
-  copyBytes(r->fullNetName, READER_LINE_MAX, t + start, static_cast<size_t>(nameEnd - start));
   i = scanToByte(t, i, r->end, ';');
   if (i < r->end) i++;
   r->i = i;
 
-  // Nodes keep the first 50 bytes of the name without its double quotes.
+  // Nodes keep the first 50 bytes of the name without its double quotes
+  // (the packed text holds no zero byte).
+  int k = nameEnd - start < CAP_NET_NAME ? nameEnd - start : CAP_NET_NAME;
   int n = 0;
-  int k = 0;
-  for (; k < CAP_NET_NAME && r->fullNetName[k] != '\0'; k++)
-    if (r->fullNetName[k] != '"') r->netName[n++] = r->fullNetName[k];
+  for (int from = start; from < start + k;) {
+    int quote = scanToByte(t, from, start + k, '"');
+    memcpy(r->netName + n, t + from, static_cast<size_t>(quote - from));
+    n += quote - from;
+    from = quote + 1;
+  }
   r->netName[n] = '\0';
+  netNameWritten(r);
   for (int rest = start + k; rest < nameEnd; rest++) {
     if (t[rest] != '"') {
       noteLoss(LOSS_CUT_NET_NAME, r->netName, static_cast<size_t>(n));
@@ -305,11 +349,11 @@ bool parseNode(TelesisReader* r) {
   int end = r->end;
   int i = r->i;
   int refStart = i;
-  i = scanToByte(t, i, end, '.');  // runs on over spaces and line ends
+  i = scanToAnyOf(t, i, end, '.', '.', '.');  // runs on over spaces and line ends
   int refEnd = i;
   if (i < end) i++;
   int pinStart = i;
-  while (i < end && t[i] != ' ' && t[i] != '\r') i++;
+  i = scanToAnyOf(t, i, end, ' ', '\r', '\r');
   int pinEnd = i;
   while (i < end && t[i] == ' ') i++;
   bool netEnded = false;
@@ -331,7 +375,7 @@ int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int
   if (packed == 0) return TELESIS_NO_NODES;
 
   // A zero byte ends the packed text.
-  TelesisReader r{startRead(parts, nodes), textBuffer, static_cast<int>(strlen(textBuffer)), 0, ""};
+  TelesisReader r{startRead(parts, nodes), textBuffer, static_cast<int>(strlen(textBuffer)), 0};
 
   ParseState state;
   int k = scanToWord(r.t, 0, r.end, "$PACKAGES");

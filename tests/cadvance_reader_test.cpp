@@ -157,3 +157,34 @@ TEST(CadvanceReader, BadInput) {
 }
 
 }  // namespace
+
+// A file is read a buffer at a time: comments, slashes and brackets that
+// straddle the end of a buffer read as they do in memory.
+TEST(CadvanceReader, BufferEndsFallAnywhereInAnEntry) {
+  const std::string entries =
+      "R1/**/[1/2 W [x]]{P/Q};R2 /* c */ [ a  ] {/}; R3/[/*]{Z};}nets{N={R1-1,R2-/};}}";
+  for (int shift = 0; shift < 60; shift++) {
+    std::string text = "$NET_LIST{comp{" +
+                       std::string(static_cast<size_t>(BYTE_SOURCE_BUFFER - 50 + shift), ' ') +
+                       entries;
+    ReadDump inMemory = cadvance(text);
+    TempDir dir;
+    FILE* f = fopen(dir.file("board.net").c_str(), "w+b");
+    ASSERT_NE(f, nullptr);
+    fwrite(text.data(), 1, text.size(), f);
+    rewind(f);
+    static ByteSource source;
+    openByteSource(&source, f);
+    bindNetlistTables();
+    ReadDump fromFile;
+    fromFile.result = readCadvanceNetlist(&source, partTable, nodeTable, &fromFile.nodes, 0);
+    fclose(f);
+    for (int i = 0; i < fromFile.result; i++)
+      fromFile.parts += std::string(partTable[i].reference) + "|" + partTable[i].value + "|" +
+                        partTable[i].pcbAttribute + "\n";
+    ASSERT_EQ(fromFile.result, 3) << shift;
+    EXPECT_EQ(fromFile.parts, inMemory.parts) << shift;
+    EXPECT_EQ(fromFile.parts, "R1|1/2 W [x]|P/Q\nR2|a|/\nR3/|/*|Z\n") << shift;
+    EXPECT_EQ(fromFile.nodes, inMemory.nodes) << shift;
+  }
+}
