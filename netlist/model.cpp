@@ -51,7 +51,7 @@ void cleanPin(char* pin) {
 
 // Appends a part with this reference and empty value and PCB attribute.
 void appendDerivedPart(PartRecord* parts, int* count, const char* reference) {
-  PartRecord& part = parts[*count];
+  PartRecord& part = *partRecordToFill(parts, *count);
   copyText(part.reference, CAP_REFERENCE, reference);
   part.value[0] = '\0';
   part.pcbAttribute[0] = '\0';
@@ -82,13 +82,20 @@ void deriveParts(const SortItem* items, int n, const NodeRecord* nodes, PartReco
 
 }  // namespace
 
-void bindNetlistTables() {
-  // Chunk by chunk, so that no address needs a division.
-  for (int chunk = 0; chunk * PARTS_PER_CHUNK <= MAX_PARTS; chunk++) {
-    char* t = recordTexts(PART_TEXTS, chunk * PARTS_PER_CHUNK);
-    int end = (chunk + 1) * PARTS_PER_CHUNK;
-    for (int i = chunk * PARTS_PER_CHUNK; i < end && i <= MAX_PARTS; i++) {
-      PartRecord& p = partTable[i];
+namespace {
+
+// Records [0, mark) of each table are bound.
+int partsBound;
+int nodesBound;
+
+// Binds records [partsBound, end) of the part table, chunk by chunk so that
+// no address needs a division.
+void bindParts(PartRecord* parts, int end) {
+  for (int i = partsBound; i < end;) {
+    char* t = recordTexts(PART_TEXTS, i);
+    int chunkEnd = (i / PARTS_PER_CHUNK + 1) * PARTS_PER_CHUNK;
+    for (; i < chunkEnd && i < end; i++) {
+      PartRecord& p = parts[i];
       p.refNumber = 0;
       p.numericValue = 0;
       p.footprint = emptyText;
@@ -100,17 +107,53 @@ void bindNetlistTables() {
       p.pcbAttribute = takeField(&t, CAP_PCB_ATTRIBUTE);
     }
   }
-  for (int chunk = 0; chunk * NODES_PER_CHUNK <= MAX_NODES; chunk++) {
-    char* t = recordTexts(NODE_TEXTS, chunk * NODES_PER_CHUNK);
-    int end = (chunk + 1) * NODES_PER_CHUNK;
-    for (int i = chunk * NODES_PER_CHUNK; i < end && i <= MAX_NODES; i++) {
-      nodeTable[i].reference = takeField(&t, CAP_REFERENCE);
-      nodeTable[i].pin = takeField(&t, CAP_PIN);
-      nodeTable[i].netName = takeField(&t, CAP_NET_NAME);
+  if (end > partsBound) partsBound = end;
+}
+
+void bindNodes(NodeRecord* nodes, int end) {
+  for (int i = nodesBound; i < end;) {
+    char* t = recordTexts(NODE_TEXTS, i);
+    int chunkEnd = (i / NODES_PER_CHUNK + 1) * NODES_PER_CHUNK;
+    for (; i < chunkEnd && i < end; i++) {
+      nodes[i].reference = takeField(&t, CAP_REFERENCE);
+      nodes[i].pin = takeField(&t, CAP_PIN);
+      nodes[i].netName = takeField(&t, CAP_NET_NAME);
     }
   }
+  if (end > nodesBound) nodesBound = end;
+}
+
+}  // namespace
+
+void bindNetlistTables() {
+  partsBound = 0;
+  nodesBound = 0;
+  bindParts(partTable, MAX_PARTS + 1);
+  bindNodes(nodeTable, MAX_NODES + 1);
   partCount = 0;
   nodeCount = 0;
+}
+
+void startNetlistTables() {
+  partCount = 0;
+  nodeCount = 0;
+}
+
+// A whole chunk at a time, so that the check stays the only cost per record.
+PartRecord* partRecordToFill(PartRecord* parts, int index) {
+  if (index >= partsBound) {
+    int end = (index / PARTS_PER_CHUNK + 1) * PARTS_PER_CHUNK;
+    bindParts(parts, end < MAX_PARTS + 1 ? end : MAX_PARTS + 1);
+  }
+  return &parts[index];
+}
+
+NodeRecord* nodeRecordToFill(NodeRecord* nodes, int index) {
+  if (index >= nodesBound) {
+    int end = (index / NODES_PER_CHUNK + 1) * NODES_PER_CHUNK;
+    bindNodes(nodes, end < MAX_NODES + 1 ? end : MAX_NODES + 1);
+  }
+  return &nodes[index];
 }
 
 bool addPart(PartRecord* parts, int* count, const char* reference, const char* value,
@@ -124,7 +167,7 @@ bool addPart(PartRecord* parts, int* count, const char* reference, const char* v
 }
 
 PartRecord* nextPartRecord(PartRecord* parts, int count) {
-  return &parts[count < MAX_PARTS ? count : MAX_PARTS];
+  return partRecordToFill(parts, count < MAX_PARTS ? count : MAX_PARTS);
 }
 
 bool countPart(PartRecord* parts, int* count) {

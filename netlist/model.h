@@ -4,8 +4,8 @@
 // Both tables are fixed global arrays with one spare record past their
 // capacity: once a table is full a reader parses into the spare and drops
 // it, so it stays in step with its input.  Records point at their own text
-// storage (netlist/table_memory.h), bound at the start of every run, so
-// sorting moves only records.
+// storage (netlist/table_memory.h), bound when a record is first filled, so
+// sorting moves only records and a small board touches only what it uses.
 #pragma once
 
 #include <cstdint>
@@ -72,6 +72,15 @@ extern const char emptyText[1];
 // Binds every part and node record (spares included) to its own text
 // storage and sets nodeCount to 0.  Text storage is not cleared.
 void bindNetlistTables();
+
+// Starts a run's tables (counts 0) without touching the records: a record
+// is bound to text storage of its own when it is first filled, and stays
+// bound.  Sorting moves whole records, so every record below the bound
+// mark keeps storage that no other record has, at its fields' capacities.
+// Every place that fills a record takes it from these two.
+void startNetlistTables();
+PartRecord* partRecordToFill(PartRecord* parts, int index);
+NodeRecord* nodeRecordToFill(NodeRecord* nodes, int index);
 
 // Stores a new part in the next free record (or the spare when the table is
 // full) and returns whether it was counted.  Texts are cut to capacity.

@@ -73,7 +73,7 @@ int handleParts(PadsReader* r, const char* line, int i, int len) {
     noteLoss(LOSS_PARTS_OVER_CAPACITY, line + start, static_cast<size_t>(i - start));
     return len;
   }
-  PartRecord& part = r->parts[r->partsStored];
+  PartRecord& part = *partRecordToFill(r->parts, r->partsStored);
   copyCut(part.reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start),
           LOSS_CUT_REFERENCE);
   i = skipSpaces(line, i, len);

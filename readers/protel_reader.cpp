@@ -75,7 +75,7 @@ void readComponentBlock(ProtelReader* r) {
     readBlockLine(r);
     r->blockPart = nullptr;
     if (r->partsStored < MAX_PARTS) {
-      r->blockPart = &r->parts[r->partsStored];
+      r->blockPart = partRecordToFill(r->parts, r->partsStored);
       storePart(r, r->line, "", "");
     } else {
       noteLoss(LOSS_PARTS_OVER_CAPACITY, r->line, static_cast<size_t>(r->len));

@@ -172,7 +172,7 @@ inline void cutInto(char* dst, int cap, const char* src, size_t len, int kind) {
 // Stores a node whose texts all come with their lengths.
 bool putNode(NodeRecord* nodes, int* count, const char* reference, size_t referenceLen,
              const char* pin, size_t pinLen, const char* netName, size_t netNameLen) {
-  NodeRecord& node = nodes[*count < MAX_NODES ? *count : MAX_NODES];
+  NodeRecord& node = *nodeRecordToFill(nodes, *count < MAX_NODES ? *count : MAX_NODES);
   cutInto(node.reference, CAP_REFERENCE, reference, referenceLen, LOSS_CUT_REFERENCE);
   cutInto(node.pin, CAP_PIN, pin, pinLen, LOSS_CUT_PIN);
   cutInto(node.netName, CAP_NET_NAME, netName, netNameLen, LOSS_CUT_NET_NAME);

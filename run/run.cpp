@@ -176,7 +176,7 @@ bool runSteps() {
   settingValues[VAL_FORMAT_OPTION_VALUE] = inputFormat == FORMAT_CADVANCE ? 1 : formatOption[0] - '0';
 
   // 4-5: tables, no-mount marks.
-  bindNetlistTables();
+  startNetlistTables();
   bindCategoryIndex();
   bindPreviousTable();
   copyText(noMountText, NO_MOUNT_MAX, settingTexts[TXT_NO_MOUNT_SYMBOL]);
