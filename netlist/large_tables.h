@@ -8,12 +8,18 @@
 // the command-line program is linked with sections sorted by name: first
 // the tables every run touches a little (settings, read buffers, hash
 // slots, the index and previous report rows), so that a small board finds
-// them in one stretch, then the text buffer, the text pool and last the
-// record tables.  Elsewhere the tables are ordinary zero-initialised data.
+// them in one stretch, then the text buffer (a line-by-line reader uses
+// only its start, which shares that stretch), the text pool and last the
+// record tables, each of these two at a stretch of its own.  Elsewhere the
+// tables are ordinary zero-initialised data.
 #pragma once
 
 #if defined(__ELF__)
 #define LARGE_TABLE(rank) __attribute__((section(".lbss." #rank)))
+// A table that starts a 2 MB stretch of its own: one that a run uses only
+// from its start, so that its untouched rest and its neighbour's share none.
+#define LARGE_TABLE_ALIGNED(rank) __attribute__((section(".lbss." #rank), aligned(2 * 1024 * 1024)))
 #else
 #define LARGE_TABLE(rank)
+#define LARGE_TABLE_ALIGNED(rank)
 #endif

@@ -26,7 +26,7 @@ int indexCount;
 
 namespace {
 
-LARGE_TABLE(3) char textPool[TEXT_POOL_SIZE];
+LARGE_TABLE_ALIGNED(3) char textPool[TEXT_POOL_SIZE];
 size_t poolUsed;
 
 // One column of a line: its text and where the next column begins (null
