@@ -73,9 +73,13 @@ void clearNonBlocking(int fd) {
   if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
 }
 
+// The program's own buffers (netlist/files.h) gather whole blocks, so the
+// stream passes each block straight to the system: one call per block,
+// and no buffer of the stream's own.
 FILE* streamOf(int fd, const char* mode) {
   FILE* f = fdopen(fd, mode);
   if (f == nullptr) close(fd);
+  else setvbuf(f, nullptr, _IONBF, 0);
   return f;
 }
 

@@ -48,7 +48,9 @@ bool identityOfHandle(HANDLE handle, FileIdentity* id) {
   return true;
 }
 
-// A C stream over a handle; the handle is closed when the stream cannot be made.
+// A C stream over a handle; the handle is closed when the stream cannot be
+// made.  The program's own buffers gather whole blocks, so the stream
+// passes each block straight to the system.
 FILE* streamOf(HANDLE handle, const char* mode, int flags) {
   int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
   if (fd < 0) {
@@ -57,6 +59,7 @@ FILE* streamOf(HANDLE handle, const char* mode, int flags) {
   }
   FILE* f = _fdopen(fd, mode);
   if (f == nullptr) _close(fd);
+  else setvbuf(f, nullptr, _IONBF, 0);
   return f;
 }
 
