@@ -21,10 +21,14 @@ const char emptyText[1] = {'\0'};
 namespace {
 
 // Lambdas rather than functions, so that each sort inlines its packing.
-const auto packReference = [](const NodeRecord& node, KeyPacker& key) { key.text(node.reference); };
-const auto packNet = [](const NodeRecord& node, KeyPacker& key) { key.text(node.netName); };
+// Node texts live in their slots of the table memory, so they pack eight
+// bytes at a time.
+const auto packReference = [](const NodeRecord& node, KeyPacker& key) {
+  key.storedText(node.reference);
+};
+const auto packNet = [](const NodeRecord& node, KeyPacker& key) { key.storedText(node.netName); };
 const auto packInNet = [](const NodeRecord& node, KeyPacker& key) {
-  key.text(node.reference).text(node.pin);
+  key.storedText(node.reference).storedText(node.pin);
 };
 
 uint8_t (&readerOrderFlags)[MAX_NODES + 1] = tableMemory.readerOrderFlags;
@@ -47,6 +51,19 @@ void cleanPin(char* pin) {
     }
   }
   if (k > 0) memmove(pin, pin + k, strlen(pin + k) + 1);
+}
+
+// Ends a reference at its first ':' and returns hashText(HASH_START, the
+// reference that is left) (netlist/group_sort.h), in one pass.
+uint32_t cutAndHashReference(char* reference) {
+  uint32_t h = HASH_START;
+  for (char* p = reference;; p++) {
+    unsigned char byte = static_cast<unsigned char>(*p);
+    if (byte == ':') *p = '\0';
+    if (byte == ':' || byte == 0) break;
+    h = hashByte(h, byte);
+  }
+  return hashByte(h, 0xFFu);
 }
 
 // Appends a part with this reference and empty value and PCB attribute.
@@ -167,12 +184,13 @@ void sortNodesIntoNets(NodeRecord* nodes, int count) {
 int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord* parts) {
   if (readerResult < 0) return readerResult;
 
+  // Each node's reference hash serves both the pin check and the part lookup.
+  LARGE_TABLE(1) static uint32_t referenceHashes[MAX_NODES + 1];
   for (int i = 0; i < count; i++) {
     cleanPin(nodes[i].pin);
-    char* colon = strchr(nodes[i].reference, ':');
-    if (colon != nullptr) *colon = '\0';
+    referenceHashes[i] = cutAndHashReference(nodes[i].reference);
   }
-  checkPinsInTwoNets(nodes, count);
+  checkPinsInTwoNets(nodes, count, referenceHashes);
 
   int parts_ = readerResult;
   int n = 0;
@@ -196,7 +214,7 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
     for (int i = 0; i < count; i++) {
       readerOrderFlags[i] = 0;
       if (nodes[i].reference[0] == '\0') continue;
-      int part = findInReferenceSet(nodes[i].reference);
+      int part = findInReferenceSet(nodes[i].reference, referenceHashes[i]);
       if (part >= 0) readerOrderFlags[i] = partFlags[part];
       else sortItems[n++] = SortItem{0, i, 1};
     }
