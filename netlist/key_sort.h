@@ -184,8 +184,18 @@ void sortItemsByKey(SortItem* items, int count, const Record* records, Pack pack
   }
   // Items already in key order (deeper windows of equal texts, inputs
   // written in order) stay as they are: a stable sort would not move them.
+  // Items in strictly rising order are done: no two share a key.
   bool ordered = true;
-  for (int i = 1; i < count && ordered; i++) ordered = items[i - 1].key <= items[i].key;
+  bool distinct = true;
+  for (int i = 1; i < count; i++) {
+    if (items[i - 1].key < items[i].key) continue;
+    if (items[i - 1].key > items[i].key) {
+      ordered = false;
+      break;
+    }
+    distinct = false;
+  }
+  if (ordered && distinct) return;
   if (!ordered) sortItemsOnKey(items, count);
   for (int start = 0; start < count;) {
     int end = start + 1;
