@@ -13,6 +13,6 @@ void checkDuplicateReferences(const PartRecord* parts, int count);
 
 // Notes every pin (reference and pin) of nodes[0..count) that stands in more
 // than one net, once per pin.  Nodes with an empty reference are passed over.
-// referenceHashes[i] is hashText(HASH_START, nodes[i].reference)
-// (netlist/group_sort.h), which the caller has at hand.
+// referenceHashes[i] is a hash of nodes[i].reference under which equal
+// references hash alike, which the caller has at hand.
 void checkPinsInTwoNets(const NodeRecord* nodes, int count, const uint32_t* referenceHashes);

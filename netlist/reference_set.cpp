@@ -46,12 +46,15 @@ void startReferenceSet(int capacity) {
   memset(slots, 0, size * sizeof slots[0]);
 }
 
-bool addToReferenceSet(const char* text, int number) {
-  uint32_t hash = hashText(HASH_START, text);
+bool addToReferenceSet(const char* text, int number, uint32_t hash) {
   uint32_t at = slotOf(text, hash);
   if (slots[at].text != nullptr) return false;
   slots[at] = Slot{text, number, hash};
   return true;
+}
+
+bool addToReferenceSet(const char* text, int number) {
+  return addToReferenceSet(text, number, hashText(HASH_START, text));
 }
 
 int findInReferenceSet(const char* text, uint32_t hash) {

@@ -147,3 +147,23 @@ TEST(Normalize, PinCheckAndPartLookupSeeCutReferencesAndCleanPins) {
   EXPECT_STREQ(partTable[1].reference, "R");
   EXPECT_STREQ(partTable[2].reference, "R12");
 }
+
+// References of whole words of eight bytes, cut at a word's end or found in
+// the part list, whatever stale bytes their slots hold past the end.
+TEST(Normalize, ReferencesOfWholeWordsAreCutAndFound) {
+  bindNetlistTables();
+  int parts = 0;
+  addPart(partTable, &parts, "ABCDEFGHIJKLMNOPQRST", "", "");
+  addPart(partTable, &parts, "ABCDEFGH", "", "");
+  addPart(partTable, &parts, "ABCDEFGHIJKLMNOP", "", "");
+  int count = 0;
+  addTestNode(&count, "ABCDEFGHIJKLMNOPQRST", "1", "N");
+  addTestNode(&count, "ABCDEFGH:IJKLMNOPQRS", "1", "N");
+  addTestNode(&count, "ABCDEFGHIJKLMNOP:", "1", "N");
+  addTestNode(&count, "ABCDEFGHIJKLMNOPQRS", "1", "N");  // one short: not in the list
+  addTestNode(&count, "ABCDEFG", "1", "N");              // likewise
+  int result = normalizeNetlist(nodeTable, count, parts, partTable);
+  ASSERT_EQ(result, 5);
+  EXPECT_STREQ(partTable[3].reference, "ABCDEFG");
+  EXPECT_STREQ(partTable[4].reference, "ABCDEFGHIJKLMNOPQRS");
+}
