@@ -194,6 +194,9 @@ void sortNodesIntoNets(NodeRecord* nodes, int count) {
 
 }  // namespace
 
+// The nodes and parts are the bound tables (bindNetlistTables): their texts
+// sit in slots of the table memory, which the hashes and key packers read
+// eight bytes at a time.
 int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord* parts) {
   if (readerResult < 0) return readerResult;
 
