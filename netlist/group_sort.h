@@ -24,11 +24,14 @@ extern int16_t recordSlots[RECORD_SLOTS];
 // 64) and returns their mask.
 uint32_t startRecordSlots(int count);
 
-// FNV-1a over a text and its terminator, so that "R1"+"2" and "R"+"12" differ.
+// One byte of FNV-1a.
+inline uint32_t hashByte(uint32_t h, unsigned char byte) { return (h ^ byte) * 16777619u; }
+// FNV-1a over a text and its terminator (hashed as 0xFF), so that "R1"+"2"
+// and "R"+"12" differ.
 inline uint32_t hashText(uint32_t h, const char* text) {
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; p++)
-    h = (h ^ *p) * 16777619u;
-  return (h ^ 0xFFu) * 16777619u;
+    h = hashByte(h, *p);
+  return hashByte(h, 0xFFu);
 }
 // A double as its key packs it: -0 as 0.
 inline uint32_t hashNumber(uint32_t h, double value) {

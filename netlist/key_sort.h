@@ -10,6 +10,7 @@
 // keep their order, exactly as a stable sort of the records keeps it.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -27,6 +28,22 @@ struct SortItem {
 // (in netlist/table_memory.h's TableMemory).
 extern SortItem (&sortItems)[MAX_NODES + 1];
 extern SortItem (&sortItemScratch)[MAX_NODES + 1];
+
+// Eight bytes from p, p[0] the most significant.
+inline uint64_t loadBigEndian(const char* p) {
+  unsigned char b[8];
+  memcpy(b, p, 8);
+  return uint64_t{b[0]} << 56 | uint64_t{b[1]} << 48 | uint64_t{b[2]} << 40 |
+         uint64_t{b[3]} << 32 | uint64_t{b[4]} << 24 | uint64_t{b[5]} << 16 |
+         uint64_t{b[6]} << 8 | uint64_t{b[7]};
+}
+
+// The high bit of each zero byte of a word, exactly (no carry crosses a
+// byte).
+inline uint64_t zeroBytes(uint64_t word) {
+  constexpr uint64_t LOW7 = 0x7F7F7F7F7F7F7F7Fu;
+  return ~(((word & LOW7) + LOW7) | word | LOW7);
+}
 
 // Builds the key at one window of a record's compared fields: the fields
 // laid end to end, of which the bytes [8 * level, 8 * level + 8) are packed.
@@ -52,6 +69,37 @@ struct KeyPacker {
       key |= static_cast<uint64_t>(byte) << (8 * --room);
       if (byte == 0) break;
     }
+    return *this;
+  }
+  // The same for a text stored with at least seven readable bytes after
+  // its terminator (a node's texts in their slots of netlist/table_memory.h,
+  // each followed by more slots of its chunk): eight bytes are read at a
+  // time, and the bytes after the terminator are masked off.
+  KeyPacker& storedText(const char* text) {
+    const char* p = text;
+    while (skip > 0) {
+      int n = skip < 8 ? skip : 8;
+      uint64_t zeros = zeroBytes(loadBigEndian(p));
+      if (zeros != 0) {
+        int end = std::countl_zero(zeros) / 8;  // the terminator's byte
+        if (end < n) {
+          skip -= end + 1;
+          return *this;
+        }
+      }
+      p += n;
+      skip -= n;
+    }
+    if (room == 0) return *this;
+    uint64_t word = loadBigEndian(p);
+    uint64_t zeros = zeroBytes(word);
+    int length = 8;  // bytes of the text and its terminator in the word
+    if (zeros != 0) {
+      length = std::countl_zero(zeros) / 8 + 1;
+      if (length < 8) word &= ~uint64_t{0} << (8 * (8 - length));
+    }
+    key |= word >> (8 * (8 - room));
+    room = length < room ? room - length : 0;
     return *this;
   }
   // A signed 32-bit number as four bytes in numeric order.
@@ -136,8 +184,18 @@ void sortItemsByKey(SortItem* items, int count, const Record* records, Pack pack
   }
   // Items already in key order (deeper windows of equal texts, inputs
   // written in order) stay as they are: a stable sort would not move them.
+  // Items in strictly rising order are done: no two share a key.
   bool ordered = true;
-  for (int i = 1; i < count && ordered; i++) ordered = items[i - 1].key <= items[i].key;
+  bool distinct = true;
+  for (int i = 1; i < count; i++) {
+    if (items[i - 1].key < items[i].key) continue;
+    if (items[i - 1].key > items[i].key) {
+      ordered = false;
+      break;
+    }
+    distinct = false;
+  }
+  if (ordered && distinct) return;
   if (!ordered) sortItemsOnKey(items, count);
   for (int start = 0; start < count;) {
     int end = start + 1;

@@ -1,6 +1,7 @@
 // Netlist model tables, their binding to text storage, and normalisation.
 #include "netlist/model.h"
 
+#include <bit>
 #include <cstring>
 
 #include "netlist/group_sort.h"
@@ -21,10 +22,14 @@ const char emptyText[1] = {'\0'};
 namespace {
 
 // Lambdas rather than functions, so that each sort inlines its packing.
-const auto packReference = [](const NodeRecord& node, KeyPacker& key) { key.text(node.reference); };
-const auto packNet = [](const NodeRecord& node, KeyPacker& key) { key.text(node.netName); };
+// Node texts live in their slots of the table memory, so they pack eight
+// bytes at a time.
+const auto packReference = [](const NodeRecord& node, KeyPacker& key) {
+  key.storedText(node.reference);
+};
+const auto packNet = [](const NodeRecord& node, KeyPacker& key) { key.storedText(node.netName); };
 const auto packInNet = [](const NodeRecord& node, KeyPacker& key) {
-  key.text(node.reference).text(node.pin);
+  key.storedText(node.reference).storedText(node.pin);
 };
 
 uint8_t (&readerOrderFlags)[MAX_NODES + 1] = tableMemory.readerOrderFlags;
@@ -47,6 +52,31 @@ void cleanPin(char* pin) {
     }
   }
   if (k > 0) memmove(pin, pin + k, strlen(pin + k) + 1);
+}
+
+// A hash of a reference stored in its slot of the table memory, read
+// eight bytes at a time (each slot is followed by more slots of its chunk,
+// so the bytes after the terminator can be read; they are masked off).
+// With `cut`, the reference is first ended at its first ':'.  Equal
+// references hash alike, cut or not.
+template <bool cut>
+uint32_t hashStoredReference(char* reference) {
+  constexpr uint64_t COLONS = 0x3A3A3A3A3A3A3A3Au;
+  constexpr uint64_t MIX = 0x9E3779B97F4A7C15u;
+  uint64_t h = 0;
+  for (char* p = reference;; p += 8) {
+    uint64_t word = loadBigEndian(p);
+    uint64_t stops = zeroBytes(word) | (cut ? zeroBytes(word ^ COLONS) : 0);
+    if (stops == 0) {
+      h = (h + word) * MIX;
+      continue;
+    }
+    int at = std::countl_zero(stops) / 8;  // the first stop byte
+    if (cut) p[at] = '\0';
+    uint64_t kept = at == 0 ? 0 : word >> (64 - 8 * at);
+    h = (h + kept + 1) * MIX;
+    return static_cast<uint32_t>(h >> 32);
+  }
 }
 
 // Appends a part with this reference and empty value and PCB attribute.
@@ -216,15 +246,19 @@ void sortNodesIntoNets(NodeRecord* nodes, int count) {
 
 }  // namespace
 
+// The nodes and parts are the bound tables (bindNetlistTables): their texts
+// sit in slots of the table memory, which the hashes and key packers read
+// eight bytes at a time.
 int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord* parts) {
   if (readerResult < 0) return readerResult;
 
+  // Each node's reference hash serves both the pin check and the part lookup.
+  LARGE_TABLE(1) static uint32_t referenceHashes[MAX_NODES + 1];
   for (int i = 0; i < count; i++) {
     cleanPin(nodes[i].pin);
-    char* colon = strchr(nodes[i].reference, ':');
-    if (colon != nullptr) *colon = '\0';
+    referenceHashes[i] = hashStoredReference<true>(nodes[i].reference);
   }
-  checkPinsInTwoNets(nodes, count);
+  checkPinsInTwoNets(nodes, count, referenceHashes);
 
   int parts_ = readerResult;
   int n = 0;
@@ -242,13 +276,13 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
     for (int i = 0; i < readerResult; i++) {
       size_t len;
       partFlags[i] = NODE_HAS_PART | classifyText(parts[i].reference, &len);
-      if (!addToReferenceSet(parts[i].reference, i))
+      if (!addToReferenceSet(parts[i].reference, i, hashStoredReference<false>(parts[i].reference)))
         noteLoss(LOSS_DUPLICATE_REFERENCE, parts[i].reference, len);
     }
     for (int i = 0; i < count; i++) {
       readerOrderFlags[i] = 0;
       if (nodes[i].reference[0] == '\0') continue;
-      int part = findInReferenceSet(nodes[i].reference);
+      int part = findInReferenceSet(nodes[i].reference, referenceHashes[i]);
       if (part >= 0) readerOrderFlags[i] = partFlags[part];
       else sortItems[n++] = SortItem{0, i, 1};
     }

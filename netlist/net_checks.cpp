@@ -50,16 +50,25 @@ void checkDuplicateReferences(const PartRecord* parts, int count) {
   }
 }
 
-void checkPinsInTwoNets(const NodeRecord* nodes, int count) {
+void checkPinsInTwoNets(const NodeRecord* nodes, int count, const uint32_t* referenceHashes) {
+  // Each node's key hash, so that probing passes other keys on the hash alone.
+  LARGE_TABLE(1) static uint32_t keyHashes[MAX_NODES + 1];
   mask = startRecordSlots(count);
-  auto keyOf = [nodes](int i, const char** a, const char** b) {
-    *a = nodes[i].reference;
-    *b = nodes[i].pin;
-  };
   for (int i = 0; i < count; i++) {
     const NodeRecord& node = nodes[i];
     if (node.reference[0] == '\0') continue;
-    uint32_t at = findSlot(node.reference, node.pin, keyOf);
+    uint32_t hash = hashText(referenceHashes[i], node.pin);
+    keyHashes[i] = hash;
+    uint32_t at = hash & mask;
+    for (;;) {
+      int slot = slots[at];
+      if (slot == 0) break;
+      int first = (slot < 0 ? -slot : slot) - 1;
+      if (keyHashes[first] == hash && strcmp(nodes[first].reference, node.reference) == 0 &&
+          strcmp(nodes[first].pin, node.pin) == 0)
+        break;
+      at = (at + 1) & mask;
+    }
     if (slots[at] == 0) {
       slots[at] = static_cast<int16_t>(i + 1);
     } else if (slots[at] > 0 && strcmp(nodes[slots[at] - 1].netName, node.netName) != 0) {

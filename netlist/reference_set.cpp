@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "netlist/group_sort.h"
 #include "netlist/large_tables.h"
 
 namespace {
@@ -19,13 +20,6 @@ struct Slot {
 
 LARGE_TABLE(1) Slot slots[MAX_SLOTS];
 uint32_t mask = MIN_SLOTS - 1;
-
-uint32_t hashText(const char* text) {
-  uint32_t h = 2166136261u;  // FNV-1a over the bytes
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; p++)
-    h = (h ^ *p) * 16777619u;
-  return h;
-}
 
 // References are short: a loop here costs less than a call to strcmp.
 bool sameText(const char* a, const char* b) {
@@ -52,18 +46,23 @@ void startReferenceSet(int capacity) {
   memset(slots, 0, size * sizeof slots[0]);
 }
 
-bool addToReferenceSet(const char* text, int number) {
-  uint32_t hash = hashText(text);
+bool addToReferenceSet(const char* text, int number, uint32_t hash) {
   uint32_t at = slotOf(text, hash);
   if (slots[at].text != nullptr) return false;
   slots[at] = Slot{text, number, hash};
   return true;
 }
 
-int findInReferenceSet(const char* text) {
-  uint32_t at = slotOf(text, hashText(text));
+bool addToReferenceSet(const char* text, int number) {
+  return addToReferenceSet(text, number, hashText(HASH_START, text));
+}
+
+int findInReferenceSet(const char* text, uint32_t hash) {
+  uint32_t at = slotOf(text, hash);
   return slots[at].text != nullptr ? slots[at].number : -1;
 }
+
+int findInReferenceSet(const char* text) { return findInReferenceSet(text, hashText(HASH_START, text)); }
 
 void fillReferenceSet(const PartRecord* parts, int count) {
   startReferenceSet(count);

@@ -4,6 +4,8 @@
 // touches and clears only a small table.
 #pragma once
 
+#include <cstdint>
+
 #include "netlist/model.h"
 
 // Empties the set and makes room for `capacity` texts (at most MAX_PARTS).
@@ -16,6 +18,12 @@ bool addToReferenceSet(const char* text, int number);
 
 // The number the text was added with, or -1.
 int findInReferenceSet(const char* text);
+// Adding and finding with a hash the caller computes: every text of one
+// fill must then be added and found with hashes of one function, under
+// which equal texts hash alike.  The calls without a hash use
+// hashText(HASH_START, text) (netlist/group_sort.h).
+bool addToReferenceSet(const char* text, int number, uint32_t hash);
+int findInReferenceSet(const char* text, uint32_t hash);
 
 // Empties the set and adds the references of parts[0..count), numbered by
 // position.

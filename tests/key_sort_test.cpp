@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "netlist/files.h"
+#include "netlist/key_sort.h"
 #include "netlist/kicad_writer.h"
 #include "netlist/losses.h"
 #include "netlist/model.h"
@@ -125,6 +126,30 @@ TEST(KeySort, TablesAlreadyInOrderOrOfEqualRecordsStayAsTheyAre) {
   EXPECT_EQ(statuses(partTable, 300), order);
   sortPartsByCategoryAndPcb(partTable, 300);
   EXPECT_EQ(statuses(partTable, 300), order);
+}
+
+// Texts read eight bytes at a time pack what a byte at a time packs,
+// whatever lies after their terminators, at every window and after
+// another field.
+TEST(KeySort, StoredTextsPackAsTextsWhateverFollowsTheirEnds) {
+  std::mt19937 rng(8);
+  for (int round = 0; round < 400; round++) {
+    std::string a = randomText(rng, CAP_NET_NAME), b = randomText(rng, CAP_PIN);
+    if (round % 3 == 0) a += std::string(rng() % 20, 'x');
+    char slotA[64], slotB[32];
+    memset(slotA, round % 2 == 0 ? 0xFF : 'z', sizeof slotA);
+    memset(slotB, 0x01, sizeof slotB);
+    memcpy(slotA, a.c_str(), a.size() + 1);
+    memcpy(slotB, b.c_str(), b.size() + 1);
+    for (int level = 0; level <= 8; level++) {
+      KeyPacker bytewise(level), wordwise(level);
+      bytewise.text(slotA).text(slotB);
+      wordwise.storedText(slotA).storedText(slotB);
+      ASSERT_EQ(wordwise.key, bytewise.key) << a << "|" << b << " level " << level;
+      ASSERT_EQ(wordwise.room, bytewise.room) << a << "|" << b << " level " << level;
+      ASSERT_EQ(wordwise.skip, bytewise.skip) << a << "|" << b << " level " << level;
+    }
+  }
 }
 
 namespace {

@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "netlist/losses.h"
 #include "netlist/model.h"
 #include "netlist/text.h"
 #include "readers/reader_io.h"
@@ -123,4 +124,46 @@ TEST(Normalize, NegativeResultLeavesNodesUntouched) {
   EXPECT_EQ(normalizeNetlist(nodeTable, count, -9, partTable), -9);
   EXPECT_EQ(nodeText(0), "Z/U1:A.P$01");
   EXPECT_EQ(normalizeNetlist(nodeTable, 0, 0, partTable), 0);
+}
+
+// The pin check and the part lookup see references after the ':' cut and
+// pins after clean-up, hashed once per node.
+TEST(Normalize, PinCheckAndPartLookupSeeCutReferencesAndCleanPins) {
+  bindNetlistTables();
+  clearLosses();
+  int parts = 0;
+  addPart(partTable, &parts, "R1", "10k", "R0603");
+  int count = 0;
+  addTestNode(&count, "R1:A", "P$01", "N1");
+  addTestNode(&count, "R1", "1", "N1");   // the same pin in the same net: no loss
+  addTestNode(&count, "R1:B", "01", "N2");  // the same pin in a second net
+  addTestNode(&count, "R1", "1", "N3");   // and a third: noted once
+  addTestNode(&count, "R12", "1", "N2");  // a longer reference of the same start
+  addTestNode(&count, "R", "11", "N3");   // "R"+"11" is not "R1"+"1"
+  int result = normalizeNetlist(nodeTable, count, parts, partTable);
+  EXPECT_EQ(losses.count[LOSS_PIN_IN_TWO_NETS], 1);
+  EXPECT_STREQ(losses.example[LOSS_PIN_IN_TWO_NETS], "R1.1");
+  ASSERT_EQ(result, 3);  // R1 from the list, then R and R12 derived
+  EXPECT_STREQ(partTable[1].reference, "R");
+  EXPECT_STREQ(partTable[2].reference, "R12");
+}
+
+// References of whole words of eight bytes, cut at a word's end or found in
+// the part list, whatever stale bytes their slots hold past the end.
+TEST(Normalize, ReferencesOfWholeWordsAreCutAndFound) {
+  bindNetlistTables();
+  int parts = 0;
+  addPart(partTable, &parts, "ABCDEFGHIJKLMNOPQRST", "", "");
+  addPart(partTable, &parts, "ABCDEFGH", "", "");
+  addPart(partTable, &parts, "ABCDEFGHIJKLMNOP", "", "");
+  int count = 0;
+  addTestNode(&count, "ABCDEFGHIJKLMNOPQRST", "1", "N");
+  addTestNode(&count, "ABCDEFGH:IJKLMNOPQRS", "1", "N");
+  addTestNode(&count, "ABCDEFGHIJKLMNOP:", "1", "N");
+  addTestNode(&count, "ABCDEFGHIJKLMNOPQRS", "1", "N");  // one short: not in the list
+  addTestNode(&count, "ABCDEFG", "1", "N");              // likewise
+  int result = normalizeNetlist(nodeTable, count, parts, partTable);
+  ASSERT_EQ(result, 5);
+  EXPECT_STREQ(partTable[3].reference, "ABCDEFG");
+  EXPECT_STREQ(partTable[4].reference, "ABCDEFGHIJKLMNOPQRS");
 }
