@@ -93,7 +93,7 @@ bool parseFormat(const char* text, int32_t* value) {
 // Picks the input format of the file at `path` from its first bytes and names
 // it on standard error.  Returns 0, or 2 (a usage error, said in one line).
 int detectInputFormat(const char* path) {
-  LARGE_TABLE(1) static ByteSource source;
+  LARGE_TABLE(5) static ByteSource source;
   FILE* file = openRegularFile(path);
   if (file == nullptr) {
     fprintf(stderr, "korvandelith-cli: --format auto: cannot read the input file %s\n", path);

@@ -7,11 +7,14 @@
 // every stretch then costs one fault.  The rank orders the sections when
 // the command-line program is linked with sections sorted by name: first
 // the tables every run touches a little (settings, read buffers, hash
-// slots, the index and previous report rows), so that a small board finds
-// them in one stretch, then the text buffer (a line-by-line reader uses
+// slots, the index and previous report rows; together under 1.9 MB), so
+// that a small board finds them and the start of the text buffer in one
+// stretch, then the text buffer (a line-by-line reader uses
 // only its start, which shares that stretch), the text pool and last the
-// record tables, each of these two at a stretch of its own.  Elsewhere the
-// tables are ordinary zero-initialised data.
+// record tables, each of these two at a stretch of its own.  Buffers that
+// only some runs use (format detection, the numbered copy) come last, so
+// that the rest stays dense.  Elsewhere the tables are ordinary
+// zero-initialised data.
 #pragma once
 
 #if defined(__ELF__)

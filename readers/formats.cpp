@@ -191,7 +191,7 @@ Detection detectFormatOfBytes(const char* head, size_t len) {
 }
 
 Detection detectFormat(ByteSource* in) {
-  LARGE_TABLE(1) static char head[SNIFF_PREFIX];
+  LARGE_TABLE(5) static char head[SNIFF_PREFIX];
   size_t len = 0;
   int c;
   while (len < SNIFF_PREFIX && (c = nextByte(in)) >= 0) head[len++] = static_cast<char>(c);

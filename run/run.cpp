@@ -122,7 +122,7 @@ bool endRun(bool completed) {
 // temporary file.  A copy that cannot be opened is skipped without a word;
 // one that cannot be written ends the run.
 bool copyRevOutput() {
-  LARGE_TABLE(1) static char block[65536];
+  LARGE_TABLE(5) static char block[65536];
   const char* written = files.netlist.pending ? files.netlist.temp : outputPath;
   FILE* from = openForReading(written);
   FILE* to = from != nullptr ? beginOutput(&files.rev, revOutputPath) : nullptr;
