@@ -5,16 +5,17 @@
 // while starting shares its 2 MB stretches: the run asks for huge pages
 // there before the first touch (run/platform.h's prepareTableMemory), and
 // every stretch then costs one fault.  The rank orders the sections when
-// the command-line program is linked with sections sorted by name: first
-// the tables every run touches a little (settings, read buffers, hash
-// slots, the index and previous report rows; together under 1.9 MB), so
-// that a small board finds them and the start of the text buffer in one
-// stretch, then the text buffer (a line-by-line reader uses
-// only its start, which shares that stretch), the text pool and last the
-// record tables, each of these two at a stretch of its own.  Buffers that
-// only some runs use (format detection, the numbered copy) come last, so
-// that the rest stays dense.  Elsewhere the tables are ordinary
-// zero-initialised data.
+// the command-line program is linked with sections sorted by name:
+//   1  the tables every run touches a little (settings, read buffers, hash
+//      slots, the index and the previous report's rows), together under
+//      1.9 MB, so that a small board finds them in one stretch;
+//   2  the text buffer, whose start (all that a line-by-line reader uses)
+//      shares that stretch;
+//   3  the text pool, and 4 the record tables, each from a stretch of its
+//      own;
+//   5  buffers that only some runs use (format detection, the numbered
+//      copy), last, so that the rest stays dense.
+// Elsewhere the tables are ordinary zero-initialised data.
 #pragma once
 
 #if defined(__ELF__)
