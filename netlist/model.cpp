@@ -165,6 +165,8 @@ void bindNetlistTables() {
 }
 
 void startNetlistTables() {
+  partsBound = 0;
+  nodesBound = 0;
   partCount = 0;
   nodeCount = 0;
 }

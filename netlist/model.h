@@ -73,11 +73,12 @@ extern const char emptyText[1];
 // storage and sets nodeCount to 0.  Text storage is not cleared.
 void bindNetlistTables();
 
-// Starts a run's tables (counts 0) without touching the records: a record
-// is bound to text storage of its own when it is first filled, and stays
-// bound.  Sorting moves whole records, so every record below the bound
-// mark keeps storage that no other record has, at its fields' capacities.
-// Every place that fills a record takes it from these two.
+// Starts a run's tables (counts 0) without touching the records: each
+// record is bound to its own text storage when the run first fills it, so
+// a run touches only the records it uses, and the texts of a run lie in
+// the order of filling even after an earlier run sorted the records.  A
+// record the run has not filled is never read.  Every place that fills a
+// record takes it from these two.
 void startNetlistTables();
 PartRecord* partRecordToFill(PartRecord* parts, int index);
 NodeRecord* nodeRecordToFill(NodeRecord* nodes, int index);

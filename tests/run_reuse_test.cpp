@@ -1,6 +1,7 @@
 // Conversions one after another in one process, as the window program runs
-// them.  Records keep the text storage an earlier run bound and sorted, so
-// every later run must still write exactly what a fresh process writes.
+// them.  Records an earlier run bound and sorted are bound again as a later
+// run fills them, so every later run must write exactly what a fresh
+// process writes.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
