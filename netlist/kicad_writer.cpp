@@ -20,6 +20,7 @@
 #include "netlist/losses.h"
 #include "netlist/reference_set.h"
 #include "netlist/stamp_set.h"
+#include "netlist/text.h"
 #include "netlist/text_class.h"
 #include "netlist/utf8_form.h"
 
@@ -101,22 +102,12 @@ TokenForm tokenForm(bool utf8) {
 
 // The first bytes that keep a text from going out bare: the terminator of
 // an empty text, '"' and '#'.
-struct LeadBytes {
-  bool quoted[256];
-};
-constexpr LeadBytes makeLeadBytes() {
-  LeadBytes t{};
-  t.quoted[0] = true;
-  t.quoted[static_cast<unsigned char>('"')] = true;
-  t.quoted[static_cast<unsigned char>('#')] = true;
-  return t;
-}
-constexpr LeadBytes leadBytes = makeLeadBytes();
+constexpr ByteSet quotedLeads = byteSetWithTerminator("\"#");
 
 // Whether a text described by `classes` goes out bare, as its own bytes:
 // most references, pins and footprints do.
 inline bool isBareToken(const char* text, uint8_t classes, const TokenForm& form) {
-  return (classes & form.notBare) == 0 && !leadBytes.quoted[static_cast<unsigned char>(text[0])];
+  return (classes & form.notBare) == 0 && !quotedLeads[text[0]];
 }
 
 // Footprints are shared: every part of a category index row points at the

@@ -31,6 +31,19 @@ inline int copyBytes(char* dst, int cap, const char* src, size_t len) {
 
 inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
+// A set of byte values made at compile time: the bytes of `bytes` and the
+// terminator, which ends every text scan.
+struct ByteSet {
+  bool has[256];
+  constexpr bool operator[](char c) const { return has[static_cast<unsigned char>(c)]; }
+};
+constexpr ByteSet byteSetWithTerminator(const char* bytes) {
+  ByteSet set{};
+  set.has[0] = true;
+  for (const char* p = bytes; *p != '\0'; p++) set.has[static_cast<unsigned char>(*p)] = true;
+  return set;
+}
+
 // Removes trailing spaces (byte 32 only).
 inline void trimTrailingSpaces(char* text) {
   size_t n = strlen(text);

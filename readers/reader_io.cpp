@@ -137,32 +137,10 @@ size_t scanToWord(const char* text, size_t pos, size_t end, const char* word) {
 
 namespace {
 
-// Copies len (at most 16) bytes in at most two pairs of overlapping moves,
-// without the call a memcpy of unknown length costs: node texts are short.
-inline void copyShort(char* dst, const char* src, size_t len) {
-  if (len >= 8) {
-    uint64_t head, tail;
-    memcpy(&head, src, 8);
-    memcpy(&tail, src + len - 8, 8);
-    memcpy(dst, &head, 8);
-    memcpy(dst + len - 8, &tail, 8);
-  } else if (len >= 4) {
-    uint32_t head, tail;
-    memcpy(&head, src, 4);
-    memcpy(&tail, src + len - 4, 4);
-    memcpy(dst, &head, 4);
-    memcpy(dst + len - 4, &tail, 4);
-  } else if (len > 0) {
-    dst[0] = src[0];
-    dst[len / 2] = src[len / 2];
-    dst[len - 1] = src[len - 1];
-  }
-}
-
 // copyCut with the common case of a short text that fits done in line.
 inline void cutInto(char* dst, int cap, const char* src, size_t len, int kind) {
   if (len <= 16 && len <= static_cast<size_t>(cap)) {
-    copyShort(dst, src, len);
+    copyShortBytes(dst, src, len);
     dst[len] = '\0';
   } else {
     copyCut(dst, cap, src, len, kind);

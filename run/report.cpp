@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "netlist/text.h"
 #include "run/category.h"
 #include "run/previous.h"
 #include "run/reconcile.h"
@@ -26,18 +27,7 @@ enum : size_t {
 // The bytes that end a bare cell's plain stretch: its terminator, and
 // those that change how it is written (',' and '"' make it quoted, '\n'
 // goes out as CR LF).
-struct CellStops {
-  bool stops[256];
-};
-constexpr CellStops makeCellStops() {
-  CellStops t{};
-  t.stops[0] = true;
-  t.stops[static_cast<unsigned char>(',')] = true;
-  t.stops[static_cast<unsigned char>('"')] = true;
-  t.stops[static_cast<unsigned char>('\n')] = true;
-  return t;
-}
-constexpr CellStops cellStops = makeCellStops();
+constexpr ByteSet cellStops = byteSetWithTerminator(",\"\n");
 
 // A cell that normally stands bare.  Such cells (status, category,
 // reference, forced mark) are a few bytes long: one inline pass to the
@@ -45,7 +35,7 @@ constexpr CellStops cellStops = makeCellStops();
 // scan.
 inline char* putBareCellAt(TextOut* out, char* cursor, const char* text) {
   size_t len = 0;
-  while (!cellStops.stops[static_cast<unsigned char>(text[len])]) len++;
+  while (!cellStops[text[len]]) len++;
   if (text[len] == '\0' && len <= DIRECT_CELL_MAX) {
     copyShortBytes(cursor, text, len);
     return cursor + len;
