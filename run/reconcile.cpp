@@ -124,11 +124,6 @@ void mergePart(PartRecord& part, const PreviousRow* row) {
 
 }  // namespace
 
-bool isIllegalValueChar(unsigned char c, int projectKind) {
-  if (c < 0x20 || c == 0x7F) return true;
-  return projectKind != PROJECT_KIND_KICAD6 && (c == '(' || c == ')' || c > 0x7E);
-}
-
 void readNoMountMarks(const char* text) {
   statusCounters = StatusCounters{};
   noMountCount = 0;
@@ -333,6 +328,29 @@ const char* resolveFootprint(TextOut* report, IndexWalk* walk, const char* categ
 // literal code, which is reported or stored for each record.
 bool givesSameFootprintAgain(const char* pcb) { return pcb[0] == '\0' || !isLiteralFootprint(pcb); }
 
+// Gives every record of a table that the last group sort ordered by
+// (category, PCB attribute) its footprint code in `code`: a record whose
+// key equals the one before it takes that one's code where resolving it
+// again would give the same.
+template <typename Record>
+void resolveSortedFootprints(TextOut* report, Record* records, int count,
+                             const char* Record::*code, const char* tooLongLead,
+                             bool dropLeadingColon) {
+  IndexWalk walk;
+  startIndexWalk(&walk);
+  bool repeatable = false;
+  for (int i = 0; i < count; i++) {
+    Record& record = records[i];
+    if (repeatable && sameGroupAsBefore(i)) {
+      record.*code = records[i - 1].*code;
+      continue;
+    }
+    record.*code = resolveFootprint(report, &walk, record.category, record.pcbAttribute,
+                                    record.reference, tooLongLead, dropLeadingColon);
+    repeatable = givesSameFootprintAgain(record.pcbAttribute);
+  }
+}
+
 }  // namespace
 
 void resolvePreviousFootprints(TextOut* report) {
@@ -346,19 +364,8 @@ void resolvePreviousFootprints(TextOut* report) {
         return textEquals(a.category, b.category) && textEquals(a.pcbAttribute, b.pcbAttribute);
       },
       [](const PreviousRow& row, KeyPacker& key) { key.text(row.category).text(row.pcbAttribute); });
-  IndexWalk walk;
-  startIndexWalk(&walk);
-  bool repeatable = false;
-  for (int i = 0; i < previousCount; i++) {
-    PreviousRow& row = previousTable[i];
-    if (repeatable && sameGroupAsBefore(i)) {
-      row.currentFootprint = previousTable[i - 1].currentFootprint;
-      continue;
-    }
-    row.currentFootprint = resolveFootprint(report, &walk, row.category, row.pcbAttribute,
-                                            row.reference, "\"(too long) previous REF=", false);
-    repeatable = givesSameFootprintAgain(row.pcbAttribute);
-  }
+  resolveSortedFootprints(report, previousTable, previousCount, &PreviousRow::currentFootprint,
+                          "\"(too long) previous REF=", false);
 }
 
 void prepareParts(TextOut* report, PartRecord* parts, int count) {
@@ -369,11 +376,7 @@ void prepareParts(TextOut* report, PartRecord* parts, int count) {
     part.refNumber = readRefNumber(part.reference + categoryLen);
     applyNoMountMarks(part.value);
     for (char* p = part.value; *p != '\0'; p++) {
-      // Printable ASCII other than brackets is legal in every project.
-      unsigned char c = static_cast<unsigned char>(*p);
-      if ((c >= 0x20 && c < 0x7F && c != '(' && c != ')') ||
-          !isIllegalValueChar(c, projectKind))
-        continue;
+      if (!isIllegalValueChar(static_cast<unsigned char>(*p), projectKind)) continue;
       writeProblemLine(report, "\"(illegal char) REF=", part.reference, part.value);
       *p = '_';
       statusCounters.illegal++;
@@ -387,19 +390,7 @@ void prepareParts(TextOut* report, PartRecord* parts, int count) {
 
 void resolvePartFootprints(TextOut* report, PartRecord* parts, int count) {
   sortPartsByCategoryAndPcb(parts, count);
-  IndexWalk walk;
-  startIndexWalk(&walk);
-  bool repeatable = false;
-  for (int i = 0; i < count; i++) {
-    PartRecord& part = parts[i];
-    if (repeatable && sameGroupAsBefore(i)) {
-      part.footprint = parts[i - 1].footprint;
-      continue;
-    }
-    part.footprint = resolveFootprint(report, &walk, part.category, part.pcbAttribute,
-                                      part.reference, "\"(too long) REF=", true);
-    repeatable = givesSameFootprintAgain(part.pcbAttribute);
-  }
+  resolveSortedFootprints(report, parts, count, &PartRecord::footprint, "\"(too long) REF=", true);
 }
 
 void mergeWithPrevious(PartRecord* parts, int count) {

@@ -7,6 +7,7 @@
 
 #include "netlist/files.h"
 #include "netlist/model.h"
+#include "options/options.h"
 
 enum : int {
   MAX_NO_MOUNT_MARKS = 20,
@@ -45,7 +46,10 @@ extern int noMountCount;
 // control bytes always; for KiCad(v5) also parentheses and every byte above
 // 0x7E.  KiCad 6 and later read UTF-8, so their values keep those (the
 // writer quotes such values).
-bool isIllegalValueChar(unsigned char c, int projectKind);
+inline bool isIllegalValueChar(unsigned char c, int projectKind) {
+  if (c >= 0x20 && c < 0x7F && c != '(' && c != ')') return false;  // most bytes
+  return c < 0x20 || c == 0x7F || projectKind != PROJECT_KIND_KICAD6;
+}
 
 // Reads the no-mount marks from the "No mount symbol" text (its first 519
 // characters) and zeroes the status counters.
