@@ -14,10 +14,7 @@ static TextOut out;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const FormatRow* reader = formatNamed(KORV_FORMAT_NAME);
-  static bool bound = false;
-  if (!bound) bindNetlistTables();  // records stay bound to distinct storage
-  bound = true;
-  nodeCount = 0;
+  startNetlistTables();  // as every run starts: the texts of the last input go back
   openMemorySource(&source, data, size);
   detectFormatOfBytes(reinterpret_cast<const char*>(data), size);  // detection reads any bytes
   int option = size > 0 ? data[0] % 4 : 0;

@@ -72,9 +72,8 @@ struct KeyPacker {
     return *this;
   }
   // The same for a text stored with at least seven readable bytes after
-  // its terminator (a node's texts in their slots of netlist/table_memory.h,
-  // each followed by more slots of its chunk): eight bytes are read at a
-  // time, and the bytes after the terminator are masked off.
+  // its terminator (a record's texts in netlist/text_store.h): eight bytes
+  // are read at a time, and the bytes after the terminator are masked off.
   KeyPacker& storedText(const char* text) {
     const char* p = text;
     while (skip > 0) {

@@ -13,6 +13,7 @@
 #include "netlist/table_memory.h"
 #include "netlist/text.h"
 #include "netlist/text_class.h"
+#include "netlist/text_store.h"
 
 int partCount;
 int nodeCount;
@@ -22,7 +23,7 @@ const char emptyText[1] = {'\0'};
 namespace {
 
 // Lambdas rather than functions, so that each sort inlines its packing.
-// Node texts live in their slots of the table memory, so they pack eight
+// Node texts are stored texts (netlist/text_store.h), so they pack eight
 // bytes at a time.
 const auto packReference = [](const NodeRecord& node, KeyPacker& key) {
   key.storedText(node.reference);
@@ -54,9 +55,8 @@ void cleanPin(char* pin) {
   if (k > 0) memmove(pin, pin + k, strlen(pin + k) + 1);
 }
 
-// A hash of a reference stored in its slot of the table memory, read
-// eight bytes at a time (each slot is followed by more slots of its chunk,
-// so the bytes after the terminator can be read; they are masked off).
+// A hash of a stored reference, read eight bytes at a time (readable bytes
+// follow every stored text; those after the terminator are masked off).
 // With `cut`, the reference is first ended at its first ':'.  Equal
 // references hash alike, cut or not.
 template <bool cut>
@@ -83,8 +83,7 @@ uint32_t hashStoredReference(char* reference) {
 void appendDerivedPart(PartRecord* parts, int* count, const char* reference) {
   PartRecord& part = *partRecordToFill(parts, *count);
   copyText(part.reference, CAP_REFERENCE, reference);
-  part.value[0] = '\0';
-  part.pcbAttribute[0] = '\0';
+  keepPartTexts(&part);
   (*count)++;
 }
 
@@ -114,78 +113,70 @@ void deriveParts(const SortItem* items, int n, const NodeRecord* nodes, PartReco
 
 namespace {
 
-// Records [0, mark) of each table are bound.
-int partsBound;
-int nodesBound;
+// Texts of their own at their capacities for every part and node record,
+// for bindNetlistTables; a run never touches them.  Readable bytes follow
+// the last ones.
+struct BoundTexts {
+  char parts[MAX_PARTS + 1][PART_ROOM];
+  char nodes[MAX_NODES + 1][NODE_ROOM];
+  char tail[8];
+};
+LARGE_TABLE(6) BoundTexts boundTexts;
 
-// Binds records [partsBound, end) of the part table, chunk by chunk so that
-// no address needs a division.
-void bindParts(PartRecord* parts, int end) {
-  for (int i = partsBound; i < end;) {
-    char* t = recordTexts(PART_TEXTS, i);
-    int chunkEnd = (i / PARTS_PER_CHUNK + 1) * PARTS_PER_CHUNK;
-    for (; i < chunkEnd && i < end; i++) {
-      PartRecord& p = parts[i];
-      p.refNumber = 0;
-      p.numericValue = 0;
-      p.footprint = emptyText;
-      p.status = takeField(&t, CAP_STATUS);
-      p.forcedMark = takeField(&t, CAP_FORCED_MARK);
-      p.category = takeField(&t, CAP_CATEGORY);
-      p.reference = takeField(&t, CAP_REFERENCE);
-      p.value = takeField(&t, CAP_VALUE);
-      p.pcbAttribute = takeField(&t, CAP_PCB_ATTRIBUTE);
-    }
-  }
-  if (end > partsBound) partsBound = end;
-}
-
-void bindNodes(NodeRecord* nodes, int end) {
-  for (int i = nodesBound; i < end;) {
-    char* t = recordTexts(NODE_TEXTS, i);
-    int chunkEnd = (i / NODES_PER_CHUNK + 1) * NODES_PER_CHUNK;
-    for (; i < chunkEnd && i < end; i++) {
-      nodes[i].reference = takeField(&t, CAP_REFERENCE);
-      nodes[i].pin = takeField(&t, CAP_PIN);
-      nodes[i].netName = takeField(&t, CAP_NET_NAME);
-    }
-  }
-  if (end > nodesBound) nodesBound = end;
+// Points a part's fields into its room (PART_ROOM bytes): the category,
+// then reference, value and PCB attribute, each at its capacity.
+void bindPart(PartRecord& p, char* room) {
+  p.refNumber = 0;
+  p.numericValue = 0;
+  p.footprint = emptyText;
+  p.status = emptyText;
+  p.forcedMark = emptyText;
+  p.category = takeField(&room, CAP_CATEGORY);
+  p.reference = takeField(&room, CAP_REFERENCE);
+  p.value = takeField(&room, CAP_VALUE);
+  p.pcbAttribute = takeField(&room, CAP_PCB_ATTRIBUTE);
 }
 
 }  // namespace
 
 void bindNetlistTables() {
-  partsBound = 0;
-  nodesBound = 0;
-  bindParts(partTable, MAX_PARTS + 1);
-  bindNodes(nodeTable, MAX_NODES + 1);
-  partCount = 0;
-  nodeCount = 0;
+  startNetlistTables();
+  for (int i = 0; i <= MAX_PARTS; i++) bindPart(partTable[i], boundTexts.parts[i]);
+  for (int i = 0; i <= MAX_NODES; i++) {
+    char* room = boundTexts.nodes[i];
+    nodeTable[i].reference = takeField(&room, CAP_REFERENCE);
+    nodeTable[i].pin = takeField(&room, CAP_PIN);
+    nodeTable[i].netName = takeField(&room, CAP_NET_NAME);
+  }
 }
 
 void startNetlistTables() {
-  partsBound = 0;
-  nodesBound = 0;
+  startTexts(PART_TEXTS);
+  startTexts(NODE_TEXTS);
   partCount = 0;
   nodeCount = 0;
 }
 
-// A whole chunk at a time, so that the check stays the only cost per record.
 PartRecord* partRecordToFill(PartRecord* parts, int index) {
-  if (index >= partsBound) {
-    int end = (index / PARTS_PER_CHUNK + 1) * PARTS_PER_CHUNK;
-    bindParts(parts, end < MAX_PARTS + 1 ? end : MAX_PARTS + 1);
-  }
-  return &parts[index];
+  PartRecord& p = parts[index];
+  bindPart(p, index < MAX_PARTS ? reserveTexts(PART_TEXTS, PART_ROOM, index)
+                                : spareTexts(PART_TEXTS));
+  p.category[0] = '\0';
+  p.reference[0] = '\0';
+  p.value[0] = '\0';
+  p.pcbAttribute[0] = '\0';
+  return &p;
 }
 
-NodeRecord* nodeRecordToFill(NodeRecord* nodes, int index) {
-  if (index >= nodesBound) {
-    int end = (index / NODES_PER_CHUNK + 1) * NODES_PER_CHUNK;
-    bindNodes(nodes, end < MAX_NODES + 1 ? end : MAX_NODES + 1);
-  }
-  return &nodes[index];
+// The category keeps its room at the start; the other texts follow it.
+void keepPartTexts(PartRecord* part) {
+  char* room = part->category;
+  if (room == spareTexts(PART_TEXTS)) return;
+  char* to = room + CAP_CATEGORY + 1;
+  to = packText(&part->reference, to);
+  to = packText(&part->value, to);
+  to = packText(&part->pcbAttribute, to);
+  keepTexts(PART_TEXTS, room + PART_ROOM, to);
 }
 
 bool addPart(PartRecord* parts, int* count, const char* reference, const char* value,
@@ -208,6 +199,7 @@ bool countPart(PartRecord* parts, int* count) {
     noteLoss(LOSS_PARTS_OVER_CAPACITY, reference, strlen(reference));
     return false;
   }
+  keepPartTexts(&parts[*count]);
   (*count)++;
   return true;
 }
@@ -248,9 +240,9 @@ void sortNodesIntoNets(NodeRecord* nodes, int count) {
 
 }  // namespace
 
-// The nodes and parts are the bound tables (bindNetlistTables): their texts
-// sit in slots of the table memory, which the hashes and key packers read
-// eight bytes at a time.
+// The nodes' and parts' texts are stored texts (netlist/text_store.h, or
+// bindNetlistTables' own), which the hashes and key packers read eight
+// bytes at a time.
 int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord* parts) {
   if (readerResult < 0) return readerResult;
 

@@ -3,9 +3,10 @@
 //
 // Both tables are fixed global arrays with one spare record past their
 // capacity: once a table is full a reader parses into the spare and drops
-// it, so it stays in step with its input.  Records point at their own text
-// storage (netlist/table_memory.h), bound when a record is first filled, so
-// sorting moves only records and a small board touches only what it uses.
+// it, so it stays in step with its input.  Records point at their texts
+// (netlist/text_store.h), kept at their real lengths when a record is
+// stored, so sorting moves only records and a run touches only the memory
+// its texts use.
 #pragma once
 
 #include <cstdint>
@@ -34,10 +35,10 @@ enum : int {
 struct PartRecord {
   int32_t refNumber;
   double numericValue;
-  const char* footprint;  // owned elsewhere: index, text pool, or emptyText
-  char* status;
-  char* forcedMark;
-  char* category;
+  const char* footprint;   // owned elsewhere: index, text pool, or emptyText
+  const char* status;      // owned elsewhere: a status word, or emptyText
+  const char* forcedMark;  // owned elsewhere: a previous report's row, or emptyText
+  char* category;          // room for CAP_CATEGORY characters
   char* reference;
   char* value;
   char* pcbAttribute;
@@ -69,19 +70,26 @@ extern char textBuffer[TEXT_BUFFER_SIZE];
 // The one shared empty text that an unset footprint points at.
 extern const char emptyText[1];
 
-// Binds every part and node record (spares included) to its own text
-// storage and sets nodeCount to 0.  Text storage is not cleared.
+// For tools and tests that write into records directly: binds every part
+// and node record (spares included) to texts of its own at their
+// capacities, outside the run's text storage, and starts the tables as
+// startNetlistTables does.  Those texts are not cleared.
 void bindNetlistTables();
 
-// Starts a run's tables (counts 0) without touching the records: each
-// record is bound to its own text storage when the run first fills it, so
-// a run touches only the records it uses, and the texts of a run lie in
-// the order of filling even after an earlier run sorted the records.  A
-// record the run has not filled is never read.  Every place that fills a
-// record takes it from these two.
+// Starts a run's tables (counts 0, their texts given back) without touching
+// the records: a record is given room for its texts when the run fills it,
+// and keeps them at their real lengths when it is stored.  A record the run
+// has not filled is never read.
 void startNetlistTables();
+
+// The part record to fill at `index` (MAX_PARTS: the spare), with room for
+// its texts at their capacities, all empty, and no status, forced mark or
+// footprint.  Storing it keeps its texts (keepPartTexts); until then it may
+// be asked for again and gets the same room.
 PartRecord* partRecordToFill(PartRecord* parts, int index);
-NodeRecord* nodeRecordToFill(NodeRecord* nodes, int index);
+// Keeps the texts of a filled part at their real lengths; the spare's stay
+// in the spare room.  After this a text may shrink in place but not grow.
+void keepPartTexts(PartRecord* part);
 
 // Stores a new part in the next free record (or the spare when the table is
 // full) and returns whether it was counted.  Texts are cut to capacity.
@@ -90,7 +98,7 @@ bool addPart(PartRecord* parts, int* count, const char* reference, const char* v
 // The same in two steps, for a reader that cuts each text into the record as
 // it parses it: the record the next part is stored in (the spare when the
 // table is full), and then counting it (or, when the table is full, noting
-// its loss) once its texts are in.
+// its loss) once its texts are in, which keeps them.
 PartRecord* nextPartRecord(PartRecord* parts, int count);
 bool countPart(PartRecord* parts, int* count);
 

@@ -89,7 +89,7 @@ int handleParts(PadsReader* r, const char* line, int i, int len) {
             LOSS_CUT_PCB_ATTRIBUTE);
     trimTrailingSpaces(part.pcbAttribute);
   }
-  r->partsStored++;
+  storeFilledPart(r);
   return len;
 }
 

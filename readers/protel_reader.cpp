@@ -75,8 +75,12 @@ void readComponentBlock(ProtelReader* r) {
     readBlockLine(r);
     r->blockPart = nullptr;
     if (r->partsStored < MAX_PARTS) {
+      // Counted now, its texts kept when the block closes: until then the
+      // block's FOOTPRINT and PARTTYPE lines fill its room.
       r->blockPart = partRecordToFill(r->parts, r->partsStored);
-      storePart(r, r->line, "", "");
+      copyCut(r->blockPart->reference, CAP_REFERENCE, r->line, strlen(r->line),
+              LOSS_CUT_REFERENCE);
+      r->partsStored++;
     } else {
       noteLoss(LOSS_PARTS_OVER_CAPACITY, r->line, static_cast<size_t>(r->len));
     }
@@ -99,9 +103,16 @@ void readComponentBlock(ProtelReader* r) {
   if (r->line[0] != ']') noteMissingClose("]");
 }
 
+// The end of a keyword block: its part keeps its texts.
+void closeKeywordBlock(ProtelReader* r) {
+  if (r->blockPart != nullptr) keepPartTexts(r->blockPart);
+  r->blockPart = nullptr;
+  r->state = OUTSIDE;
+}
+
 void readKeywordLine(ProtelReader* r) {
   if (r->line[0] == ']') {
-    r->state = OUTSIDE;
+    closeKeywordBlock(r);
     return;
   }
   bool footprint = textEquals(r->line, "FOOTPRINT");
@@ -170,5 +181,6 @@ int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int*
     }
   }
   if (r.state != OUTSIDE) noteMissingClose(r.state == NET ? ")" : "]");
+  if (r.state == KEYWORD_BLOCK) closeKeywordBlock(&r);
   return finishRead(&r, nodeCountOut);
 }

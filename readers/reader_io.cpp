@@ -6,6 +6,7 @@
 
 #include "netlist/losses.h"
 #include "netlist/text.h"
+#include "netlist/text_store.h"
 
 // Copies the bytes of 32 and above that follow in the input buffer, which
 // every line rule stores as they are; returns how many it took.
@@ -137,28 +138,47 @@ size_t scanToWord(const char* text, size_t pos, size_t end, const char* word) {
 
 namespace {
 
-// copyCut with the common case of a short text that fits done in line.
-inline void cutInto(char* dst, int cap, const char* src, size_t len, int kind) {
+// copyCut with the common case of a short text that fits done in line;
+// returns the length stored.
+inline size_t cutInto(char* dst, int cap, const char* src, size_t len, int kind) {
   if (len <= 16 && len <= static_cast<size_t>(cap)) {
     copyShortBytes(dst, src, len);
     dst[len] = '\0';
-  } else {
-    copyCut(dst, cap, src, len, kind);
+    return len;
   }
+  return static_cast<size_t>(copyCut(dst, cap, src, len, kind));
 }
 
-// Stores a node whose texts all come with their lengths.
+// Stores a node whose texts all come with their lengths, one after another
+// in its room.  With `keptNet`, the nodes of one net share one stored copy
+// of its name: the first stores it and sets *keptNet, the others point at
+// it.  Only a name that needs no cut is shared, since each node notes its
+// own cut.
 bool putNode(NodeRecord* nodes, int* count, const char* reference, size_t referenceLen,
-             const char* pin, size_t pinLen, const char* netName, size_t netNameLen) {
-  NodeRecord& node = *nodeRecordToFill(nodes, *count < MAX_NODES ? *count : MAX_NODES);
-  cutInto(node.reference, CAP_REFERENCE, reference, referenceLen, LOSS_CUT_REFERENCE);
-  cutInto(node.pin, CAP_PIN, pin, pinLen, LOSS_CUT_PIN);
-  cutInto(node.netName, CAP_NET_NAME, netName, netNameLen, LOSS_CUT_NET_NAME);
-  if (*count >= MAX_NODES) {
+             const char* pin, size_t pinLen, const char* netName, size_t netNameLen,
+             char** keptNet) {
+  bool counted = *count < MAX_NODES;
+  NodeRecord& node = nodes[counted ? *count : MAX_NODES];
+  char* room = counted ? reserveTexts(NODE_TEXTS, NODE_ROOM, *count) : spareTexts(NODE_TEXTS);
+  bool shares = keptNet != nullptr && room != spareTexts(NODE_TEXTS);
+  char* t = room;
+  node.reference = t;
+  t += cutInto(t, CAP_REFERENCE, reference, referenceLen, LOSS_CUT_REFERENCE) + 1;
+  node.pin = t;
+  t += cutInto(t, CAP_PIN, pin, pinLen, LOSS_CUT_PIN) + 1;
+  if (shares && *keptNet != nullptr) {
+    node.netName = *keptNet;
+  } else {
+    node.netName = t;
+    t += cutInto(t, CAP_NET_NAME, netName, netNameLen, LOSS_CUT_NET_NAME) + 1;
+    if (shares && netNameLen <= CAP_NET_NAME) *keptNet = node.netName;
+  }
+  if (!counted) {
     noteLoss(LOSS_PINS_OVER_CAPACITY, node.reference, strlen(node.reference), '.', node.pin,
              strlen(node.pin));
     return false;
   }
+  keepTexts(NODE_TEXTS, room + NODE_ROOM, t);
   (*count)++;
   return true;
 }
@@ -168,10 +188,11 @@ bool putNode(NodeRecord* nodes, int* count, const char* reference, size_t refere
 bool storeNode(NetlistRead* read, const char* reference, size_t referenceLen, const char* pin,
                size_t pinLen) {
   return putNode(read->nodes, &read->nodesStored, reference, referenceLen, pin, pinLen,
-                 read->netName, read->netNameLen);
+                 read->netName, read->netNameLen, &read->keptNetName);
 }
 
 bool addNode(NodeRecord* nodes, int* count, const char* reference, size_t referenceLen,
              const char* pin, size_t pinLen, const char* netName) {
-  return putNode(nodes, count, reference, referenceLen, pin, pinLen, netName, strlen(netName));
+  return putNode(nodes, count, reference, referenceLen, pin, pinLen, netName, strlen(netName),
+                 nullptr);
 }

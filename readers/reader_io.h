@@ -161,25 +161,30 @@ inline int skipSpaces(const char* line, int i, int len) {
 enum : int { READ_NO_NODES = -9 };
 
 // What every read fills: the part and node tables, how many of each it
-// stored, and the name of the net whose pins it is reading with its length.
+// stored, and the name of the net whose pins it is reading with its length
+// and, once a node stored it, the stored copy its other nodes share.
 struct NetlistRead {
   PartRecord* parts;
   NodeRecord* nodes;
   int partsStored;
   int nodesStored;
   char netName[CAP_NET_NAME + 1];
-  size_t netNameLen;  // set by netNameWritten
+  size_t netNameLen;   // set by netNameWritten
+  char* keptNetName;   // null until a node of the net is stored
 };
 
 // The record at the start of a read: nothing stored, no net yet.  Reader
 // records derive from it and begin as {startRead(parts, nodes), ...}.
 inline NetlistRead startRead(PartRecord* parts, NodeRecord* nodes) {
-  return {parts, nodes, 0, 0, {}, 0};
+  return {parts, nodes, 0, 0, {}, 0, nullptr};
 }
 
-// A reader calls this once it has written a new net name into netName, so
-// that the nodes of the net copy the name without measuring it each time.
-inline void netNameWritten(NetlistRead* read) { read->netNameLen = strlen(read->netName); }
+// A reader calls this each time it has written a net name into netName, so
+// that the nodes of the net share one stored copy, measured once.
+inline void netNameWritten(NetlistRead* read) {
+  read->netNameLen = strlen(read->netName);
+  read->keptNetName = nullptr;
+}
 
 // Stores a part (or, when the table is full, notes its loss).
 inline bool storePart(NetlistRead* read, const char* reference, const char* value,

@@ -17,6 +17,7 @@
 #include "netlist/large_tables.h"
 #include "netlist/table_memory.h"
 #include "netlist/text.h"
+#include "netlist/text_store.h"
 #include "run/own_lines.h"
 
 LARGE_TABLE(1) IndexEntry categoryIndex[MAX_INDEX + 1];
@@ -135,26 +136,43 @@ bool versionMatches(const char* p, const char* end, const char* versionSelect) {
 
 // Adds one entry for a category item; counts it while the index has room,
 // otherwise it lands in the spare and is dropped.  The PCB attribute is
-// already cut to its capacity and trimmed.
+// already cut to its capacity and trimmed; the entries of one row share
+// one stored copy of it, which the first sets in *keptPcb.
 inline void addEntry(const char* item, size_t len, const char* pcbAttribute, size_t pcbLen,
-              const char* code) {
-  int index = indexCount < MAX_INDEX ? indexCount : MAX_INDEX;
+                     const char* code, char** keptPcb) {
+  bool counted = indexCount < MAX_INDEX;
+  int index = counted ? indexCount : MAX_INDEX;
   IndexEntry& entry = categoryIndex[index];
-  char* t = recordTexts(ENTRY_TEXTS, index);
-  entry.category = takeField(&t, CAP_CATEGORY);
-  entry.pcbAttribute = takeField(&t, CAP_PCB_ATTRIBUTE);
+  char* room = counted ? reserveTexts(ENTRY_TEXTS, ENTRY_ROOM, index) : spareTexts(ENTRY_TEXTS);
+  entry.category = room;
   int kept = copyBytes(entry.category, CAP_CATEGORY, item, len);
-  entry.category[withoutTrailingSpaces(entry.category, static_cast<size_t>(kept))] = '\0';
-  memcpy(entry.pcbAttribute, pcbAttribute, pcbLen + 1);
+  size_t categoryLen = withoutTrailingSpaces(entry.category, static_cast<size_t>(kept));
+  entry.category[categoryLen] = '\0';
+  char* end = room + categoryLen + 1;
+  if (*keptPcb != nullptr) {
+    entry.pcbAttribute = *keptPcb;
+  } else {
+    entry.pcbAttribute = end;
+    memcpy(end, pcbAttribute, pcbLen + 1);
+    end += pcbLen + 1;
+    if (counted && room != spareTexts(ENTRY_TEXTS)) *keptPcb = entry.pcbAttribute;
+  }
   entry.footprintCode = code;
-  if (indexCount < MAX_INDEX) indexCount++;
-  else noteLoss(LOSS_CATEGORY_ROWS_OVER_CAPACITY, entry.category, strlen(entry.category), ' ',
-                pcbAttribute, pcbLen);
+  if (counted) {
+    keepTexts(ENTRY_TEXTS, room + ENTRY_ROOM, end);
+    indexCount++;
+  } else {
+    noteLoss(LOSS_CATEGORY_ROWS_OVER_CAPACITY, entry.category, strlen(entry.category), ' ',
+             pcbAttribute, pcbLen);
+  }
 }
 
 }  // namespace
 
-void bindCategoryIndex() { indexCount = 0; }
+void bindCategoryIndex() {
+  startTexts(ENTRY_TEXTS);
+  indexCount = 0;
+}
 
 void clearTextPool() { poolUsed = 0; }
 
@@ -241,8 +259,9 @@ int readCategoryRow(const char* line, size_t lineLen, const char* versionSelect)
   // index is full the code is not stored: its entries are dropped anyway.
   const char* stored = indexCount < MAX_INDEX ? storeInTextPool(code, codeLen) : emptyText;
   int entries = 0;
+  char* keptPcb = nullptr;
   if (!categories.quoted) {
-    addEntry(categories.text, categories.len, pcbAttribute, pcbLen, stored);
+    addEntry(categories.text, categories.len, pcbAttribute, pcbLen, stored, &keptPcb);
     return 1;
   }
   const char* item = categories.text;
@@ -251,7 +270,7 @@ int readCategoryRow(const char* line, size_t lineLen, const char* versionSelect)
     // Items are a few letters: a plain loop beats a library call.
     const char* itemEnd = item;
     while (itemEnd < itemsEnd && *itemEnd != ',') itemEnd++;
-    addEntry(item, static_cast<size_t>(itemEnd - item), pcbAttribute, pcbLen, stored);
+    addEntry(item, static_cast<size_t>(itemEnd - item), pcbAttribute, pcbLen, stored, &keptPcb);
     entries++;
     if (itemEnd == itemsEnd) break;
     item = itemEnd + 1;
@@ -260,7 +279,7 @@ int readCategoryRow(const char* line, size_t lineLen, const char* versionSelect)
 }
 
 void loadCategoryIndex(ByteSource* in, const char* versionSelect) {
-  indexCount = 0;
+  bindCategoryIndex();
   bool headerFound = false;
   char firstLine[LOSS_EXAMPLE_MAX + 1];  // the example of a loss of the whole file
   int firstLen = -1;                      // without its line end; -1: no line yet

@@ -24,8 +24,7 @@ struct IndexEntry {
 extern IndexEntry categoryIndex[MAX_INDEX + 1];
 extern int indexCount;
 
-// Empties the index.  An entry is bound to its text storage when it is
-// filled, so a run touches only the entries it reads.
+// Empties the index and gives its texts back.
 void bindCategoryIndex();
 
 // Empties the text pool.

@@ -19,6 +19,7 @@
 #include "netlist/losses.h"
 #include "netlist/table_memory.h"
 #include "netlist/text.h"
+#include "netlist/text_store.h"
 #include "options/options.h"
 #include "run/category.h"
 #include "run/own_lines.h"
@@ -142,19 +143,29 @@ void dropBackquote(const char** text, size_t* len) {
   }
 }
 
-void readRowCells(const ReportCells& cells, PreviousRow& row, bool counted) {
-  copyBytes(row.category, CAP_CATEGORY, cells.text[1], cells.length[1]);
+// The row's texts go one after another from the start of its room (where
+// nextPreviousRow put its value); returns where they end.
+char* readRowCells(const ReportCells& cells, PreviousRow& row, bool counted) {
+  char* t = row.value;
+  row.category = t;
+  t += copyBytes(t, CAP_CATEGORY, cells.text[1], cells.length[1]) + 1;
   const char* text = cells.text[2];
   size_t len = cells.length[2];
   dropBackquote(&text, &len);
-  replaceIllegalChars(row.value, copyTrimmed(row.value, CAP_VALUE, text, len));
-  copyBytes(row.reference, CAP_REFERENCE, cells.text[3], cells.length[3]);
+  row.value = t;
+  size_t kept = copyTrimmed(t, CAP_VALUE, text, len);
+  replaceIllegalChars(t, kept);
+  t += kept + 1;
+  row.reference = t;
+  t += copyBytes(t, CAP_REFERENCE, cells.text[3], cells.length[3]) + 1;
   text = cells.text[4];
   len = cells.length[4];
   dropBackquote(&text, &len);
-  copyTrimmed(row.pcbAttribute, CAP_PCB_ATTRIBUTE, text, len);
-  copyBytes(row.forcedMark, CAP_FORCED_MARK, cells.text[5], cells.length[5]);
-  if (cells.count < REPORT_COLUMNS || !counted) return;
+  row.pcbAttribute = t;
+  t += copyTrimmed(t, CAP_PCB_ATTRIBUTE, text, len) + 1;
+  row.forcedMark = t;
+  t += copyBytes(t, CAP_FORCED_MARK, cells.text[5], cells.length[5]) + 1;
+  if (cells.count < REPORT_COLUMNS || !counted) return t;
   text = cells.text[6];
   len = cells.length[6];
   dropBackquote(&text, &len);
@@ -167,6 +178,7 @@ void readRowCells(const ReportCells& cells, PreviousRow& row, bool counted) {
     len = n;
   }
   row.footprintCode = storeInTextPool(text, len);
+  return t;
 }
 
 // Calls visit(line, len) for each line of a piece that readFileLine gave: a
@@ -191,12 +203,15 @@ bool forEachLine(char* piece, Visit visit) {
 
 }  // namespace
 
-void bindPreviousTable() { previousCount = 0; }
+void bindPreviousTable() {
+  startTexts(ROW_TEXTS);
+  previousCount = 0;
+}
 
 PreviousRow& nextPreviousRow() {
   int index = previousCount < MAX_PREVIOUS ? previousCount : MAX_PREVIOUS;
   PreviousRow& row = previousTable[index];
-  char* t = recordTexts(ROW_TEXTS, index);
+  char* t = index < MAX_PREVIOUS ? reserveTexts(ROW_TEXTS, ROW_ROOM, index) : spareTexts(ROW_TEXTS);
   row.value = takeField(&t, CAP_VALUE);
   row.category = takeField(&t, CAP_CATEGORY);
   row.reference = takeField(&t, CAP_REFERENCE);
@@ -210,6 +225,17 @@ PreviousRow& nextPreviousRow() {
   row.footprintCode = emptyText;
   row.currentFootprint = emptyText;
   return row;
+}
+
+void keepRowTexts(PreviousRow& row) {
+  char* room = row.value;
+  if (room == spareTexts(ROW_TEXTS)) return;
+  char* to = packText(&row.value, room);
+  to = packText(&row.category, to);
+  to = packText(&row.reference, to);
+  to = packText(&row.pcbAttribute, to);
+  to = packText(&row.forcedMark, to);
+  keepTexts(ROW_TEXTS, room + ROW_ROOM, to);
 }
 
 void nextReportNumber(const char pair[2], char next[2]) {
@@ -286,8 +312,12 @@ void readPreviousRow(char* line, size_t len) {
 
   static ReportCells cells;
   if (splitReportRow(line, len, &cells)) {
-    readRowCells(cells, row, counted);
-    if (counted) previousCount++;
+    char* room = row.value;
+    char* end = readRowCells(cells, row, counted);
+    if (counted) {
+      if (room != spareTexts(ROW_TEXTS)) keepTexts(ROW_TEXTS, room + ROW_ROOM, end);
+      previousCount++;
+    }
     return;
   }
 
@@ -305,11 +335,14 @@ void readPreviousRow(char* line, size_t len) {
     const char* code = takeFootprintColumn(p, &codeLen);
     row.footprintCode = storeInTextPool(code, codeLen);
   }
-  if (counted) previousCount++;
+  if (counted) {
+    keepRowTexts(row);
+    previousCount++;
+  }
 }
 
 void readPreviousReport(ByteSource* in) {
-  previousCount = 0;
+  bindPreviousTable();
   makeIllegalValueBytes();
   bool inRows = false;
   bool ended = false;

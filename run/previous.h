@@ -30,14 +30,15 @@ struct PreviousRow {
 extern PreviousRow previousTable[MAX_PREVIOUS + 1];
 extern int previousCount;
 
-// Empties the previous table (previousCount = 0).  A row is bound to its
-// text storage when it is filled, so a run touches only the rows it reads.
+// Empties the previous table (previousCount = 0) and gives its texts back.
 void bindPreviousTable();
 
-// The row to fill next (the spare once the table is full), bound to its
-// text storage, with empty texts and footprints.  It counts once the
-// caller raises previousCount.
+// The row to fill next (the spare once the table is full), with room for
+// its texts at their capacities, all empty, and no footprints.  It counts
+// once the caller raises previousCount; keepRowTexts first keeps its texts
+// at their real lengths (a row counted without it keeps its whole room).
 PreviousRow& nextPreviousRow();
+void keepRowTexts(PreviousRow& row);
 
 struct ReportNames {
   char number[3];                          // two characters

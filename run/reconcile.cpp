@@ -59,14 +59,14 @@ bool isLiteralFootprint(const char* pcbAttribute) { return strchr(pcbAttribute, 
 bool isTooLong(const char* pcbAttribute) { return strlen(pcbAttribute) == CAP_PCB_ATTRIBUTE; }
 
 void setStatus(PartRecord& part, const char* word, int* counter) {
-  copyText(part.status, CAP_STATUS, word);
+  part.status = word;
   (*counter)++;
 }
 
 void mergePart(PartRecord& part, const PreviousRow* row) {
   StatusCounters& n = statusCounters;
   const char* f = part.footprint;
-  char* pcb = part.pcbAttribute;
+  const char* pcb = part.pcbAttribute;
   if (row == nullptr) {
     if (f[0] != '\0') setStatus(part, "new", &n.added);
     else if (pcb[0] != '\0') setStatus(part, "ERROR(no index)", &n.noIndex);
@@ -74,19 +74,20 @@ void mergePart(PartRecord& part, const PreviousRow* row) {
     return;
   }
 
+  // The row's texts are taken over where they stand: neither side changes
+  // them any more.
   const char* pv = row->value;
   const char* pp = row->pcbAttribute;
   const char* pm = row->forcedMark;
   const char* pf = row->footprintCode;
   const char* pi = row->currentFootprint;
-  copyText(part.forcedMark, CAP_FORCED_MARK, pm);
-  if ((part.value[0] == '\0' && pv[0] != '\0') || startsWith(pv, "#$#"))
-    copyText(part.value, CAP_VALUE, pv);
+  part.forcedMark = pm;
+  if ((part.value[0] == '\0' && pv[0] != '\0') || startsWith(pv, "#$#")) part.value = row->value;
 
   if (pm[0] != '\0' && pf[0] != '\0') {
     if ((pcb[0] == '\0' && pp[0] != '\0') ||
         (pi[0] != '\0' && (f[0] == '\0' || textEquals(pf, pi))))
-      copyText(pcb, CAP_PCB_ATTRIBUTE, pp);
+      part.pcbAttribute = row->pcbAttribute;
     part.footprint = pf;
     setStatus(part, "FORCED(mark)", &n.forcedMark);
   } else if (f[0] != '\0') {
@@ -100,20 +101,20 @@ void mergePart(PartRecord& part, const PreviousRow* row) {
       else setStatus(part, "FORCED(no index)", &n.forcedNoIndex);
     } else if (pi[0] == '\0') {
       part.footprint = pf;
-      if (pcb[0] == '\0') copyText(pcb, CAP_PCB_ATTRIBUTE, pp);
+      if (pcb[0] == '\0') part.pcbAttribute = row->pcbAttribute;
       setStatus(part, "FORCED(no index)", &n.forcedNoIndex);
     } else {
-      copyText(pcb, CAP_PCB_ATTRIBUTE, pp);
+      part.pcbAttribute = row->pcbAttribute;
       part.footprint = pi;
       if (textEquals(pf, pi)) setStatus(part, "keep(prev pcb)", &n.keep);
       else setStatus(part, "update(prev pcb)", &n.update);
     }
   } else if (pi[0] != '\0') {
-    copyText(pcb, CAP_PCB_ATTRIBUTE, pp);
+    part.pcbAttribute = row->pcbAttribute;
     part.footprint = pi;
     setStatus(part, "new", &n.added);
   } else if (pp[0] != '\0') {
-    if (pcb[0] == '\0') copyText(pcb, CAP_PCB_ATTRIBUTE, pp);
+    if (pcb[0] == '\0') part.pcbAttribute = row->pcbAttribute;
     setStatus(part, "ERROR(no index)", &n.noIndex);
   } else if (pcb[0] != '\0') {
     setStatus(part, "ERROR(no index)", &n.noIndex);
@@ -382,8 +383,8 @@ void prepareParts(TextOut* report, PartRecord* parts, int count) {
       statusCounters.illegal++;
     }
     part.numericValue = parseScaledValue(part.value, part.category);
-    part.forcedMark[0] = '\0';
-    part.status[0] = '\0';
+    part.forcedMark = emptyText;
+    part.status = emptyText;
     part.footprint = emptyText;
   }
 }

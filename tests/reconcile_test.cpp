@@ -35,7 +35,7 @@ void loadIndex(const std::string& rows) {
 PartRecord& addTestPart(const char* reference, const char* value, const char* pcb) {
   addPart(partTable, &partCount, reference, value, pcb);
   PartRecord& part = partTable[partCount - 1];
-  part.forcedMark[0] = '\0';  // as preparation leaves it
+  part.forcedMark = emptyText;  // as preparation leaves it
   return part;
 }
 

@@ -133,9 +133,9 @@ TEST(ReportCells, ReportRowsWriteEachCellAsItsCellWriterDoes) {
     int count = 0;
     addPart(partTable, &count, "R1", c.value, c.pcb);
     PartRecord& part = partTable[0];
-    copyText(part.status, CAP_STATUS, c.status);
+    part.status = c.status;
     copyText(part.category, CAP_CATEGORY, c.category);
-    copyText(part.forcedMark, CAP_FORCED_MARK, c.forcedMark);
+    part.forcedMark = c.forcedMark;
     part.footprint = c.footprint;
     char totals[512];
     std::string report = written([&](TextOut* out) {
