@@ -208,10 +208,24 @@ void sortItemsByKey(SortItem* items, int count, const Record* records, Pack pack
   }
 }
 
-// Puts records[order[i].index] at position i for every i, in place, moving
-// each record once.  The order's indexes are used up.
+// Room for `bytes` of records being put in a new order, or null when there
+// is not that much: text storage that no text has used yet
+// (netlist/text_store.h), good until the next text is stored.
+void* borrowUnusedTextRoom(size_t bytes);
+
+// Puts records[order[i].index] at position i for every i, in place.  Each
+// record is copied out in the new order and the table copied back, loads
+// that do not wait on one another; without the room for that, each record
+// moves once along the cycles of the order, which uses up its indexes.
 template <typename Record>
 void applyOrder(Record* records, SortItem* order, int count) {
+  if (count < 2) return;
+  if (void* room = borrowUnusedTextRoom(sizeof(Record) * static_cast<size_t>(count))) {
+    Record* placed = static_cast<Record*>(room);
+    for (int i = 0; i < count; i++) placed[i] = records[order[i].index];
+    memcpy(static_cast<void*>(records), room, sizeof(Record) * static_cast<size_t>(count));
+    return;
+  }
   for (int i = 0; i < count; i++) {
     if (order[i].index == i) continue;
     Record held = records[i];

@@ -264,7 +264,7 @@ const uint8_t* deriveReferenceFlags(const PartRecord* partRecords, int parts,
     flags[i] = 0;
     if (len == 0 || !referenceSetHas(nodes[i].reference)) continue;
     flags[i] = NODE_HAS_PART | classes;
-    if (lastNet == nullptr || strcmp(lastNet, nodes[i].netName) != 0) flags[i] |= NODE_STARTS_NET;
+    if (lastNet == nullptr || !textEquals(lastNet, nodes[i].netName)) flags[i] |= NODE_STARTS_NET;
     lastNet = nodes[i].netName;
   }
   return flags;

@@ -215,7 +215,7 @@ void sortNodesIntoNets(NodeRecord* nodes, int count) {
   int runs = 0;
   for (int i = 0; i < count; runs++) {
     int end = i + 1;
-    while (end < count && strcmp(nodes[end].netName, nodes[i].netName) == 0) end++;
+    while (end < count && textEquals(nodes[end].netName, nodes[i].netName)) end++;
     sortItems[runs] = SortItem{0, i, end - i};
     i = end;
   }
@@ -226,7 +226,7 @@ void sortNodesIntoNets(NodeRecord* nodes, int count) {
   for (int r = 0; r < runs;) {
     const char* net = nodes[sortItems[r].index].netName;
     int first = placed;
-    for (; r < runs && (placed == first || strcmp(nodes[sortItems[r].index].netName, net) == 0); r++)
+    for (; r < runs && (placed == first || textEquals(nodes[sortItems[r].index].netName, net)); r++)
       for (int k = 0; k < sortItems[r].span; k++) {
         int at = sortItems[r].index + k;
         netOrder[placed++] = SortItem{0, at, 1};

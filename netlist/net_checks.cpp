@@ -8,6 +8,7 @@
 #include "netlist/group_sort.h"
 #include "netlist/large_tables.h"
 #include "netlist/losses.h"
+#include "netlist/text.h"
 
 // The record slots (netlist/group_sort.h).
 LARGE_TABLE(1) int16_t recordSlots[RECORD_SLOTS];
@@ -71,7 +72,7 @@ void checkPinsInTwoNets(const NodeRecord* nodes, int count, const uint32_t* refe
     }
     if (slots[at] == 0) {
       slots[at] = static_cast<int16_t>(i + 1);
-    } else if (slots[at] > 0 && strcmp(nodes[slots[at] - 1].netName, node.netName) != 0) {
+    } else if (slots[at] > 0 && !textEquals(nodes[slots[at] - 1].netName, node.netName)) {
       noteLoss(LOSS_PIN_IN_TWO_NETS, node.reference, strlen(node.reference), '.', node.pin,
                strlen(node.pin));
       slots[at] = static_cast<int16_t>(-slots[at]);

@@ -29,7 +29,7 @@ struct alignas(TABLE_MEMORY_ALIGNMENT) TableMemory {
   SortItem netOrder[MAX_NODES + 1];           // nodes in net order: their reader positions
   uint8_t readerOrderFlags[MAX_NODES + 1];    // node flags before the nodes are sorted
   uint8_t nodeReferenceFlags[MAX_NODES + 1];
-  char textChunks[TEXT_CHUNKS][TEXT_CHUNK_BYTES];
+  alignas(64) char textChunks[TEXT_CHUNKS][TEXT_CHUNK_BYTES];  // also room for records
   char textTail[8];  // read past the last chunk's last terminator
 };
 

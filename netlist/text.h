@@ -54,7 +54,9 @@ inline void trimTrailingSpaces(char* text) {
 // Byte-wise comparison on unsigned bytes; strcmp already compares that way.
 inline int compareText(const char* a, const char* b) { return strcmp(a, b); }
 
-inline bool textEquals(const char* a, const char* b) { return strcmp(a, b) == 0; }
+// Texts are often shared (the nodes of a net point at one stored name), so
+// one text is equal to itself before any byte is read.
+inline bool textEquals(const char* a, const char* b) { return a == b || strcmp(a, b) == 0; }
 
 inline bool startsWith(const char* text, const char* prefix) {
   return strncmp(text, prefix, strlen(prefix)) == 0;

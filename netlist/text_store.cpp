@@ -51,3 +51,11 @@ char* reserveTextsInNewChunk(RecordKind kind, int room, int index) {
 }
 
 char* spareTexts(RecordKind kind) { return spareRooms[kind]; }
+
+// The chunks never handed out follow the last one handed out, in the same
+// stretch of memory as the texts of the run so far.
+void* borrowUnusedTextRoom(size_t bytes) {
+  size_t unused = static_cast<size_t>(TEXT_CHUNKS - freshChunks) * TEXT_CHUNK_BYTES;
+  return bytes <= unused && freshChunks < TEXT_CHUNKS ? tableMemory.textChunks[freshChunks]
+                                                      : nullptr;
+}
