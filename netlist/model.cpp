@@ -117,13 +117,13 @@ namespace {
 // for bindNetlistTables; a run never touches them.  Readable bytes follow
 // the last ones.
 struct BoundTexts {
-  char parts[MAX_PARTS + 1][PART_ROOM];
-  char nodes[MAX_NODES + 1][NODE_ROOM];
+  char parts[MAX_PARTS + 1][PART_TEXT_ROOM];
+  char nodes[MAX_NODES + 1][NODE_TEXT_ROOM];
   char tail[8];
 };
 LARGE_TABLE(6) BoundTexts boundTexts;
 
-// Points a part's fields into its room (PART_ROOM bytes): the category,
+// Points a part's fields into its room (PART_TEXT_ROOM bytes): the category,
 // then reference, value and PCB attribute, each at its capacity.
 void bindPart(PartRecord& p, char* room) {
   p.refNumber = 0;
@@ -159,7 +159,7 @@ void startNetlistTables() {
 
 PartRecord* partRecordToFill(PartRecord* parts, int index) {
   PartRecord& p = parts[index];
-  bindPart(p, index < MAX_PARTS ? reserveTexts(PART_TEXTS, PART_ROOM, index)
+  bindPart(p, index < MAX_PARTS ? reserveTexts(PART_TEXTS, PART_TEXT_ROOM, index)
                                 : spareTexts(PART_TEXTS));
   p.category[0] = '\0';
   p.reference[0] = '\0';
@@ -176,7 +176,7 @@ void keepPartTexts(PartRecord* part) {
   to = packText(&part->reference, to);
   to = packText(&part->value, to);
   to = packText(&part->pcbAttribute, to);
-  keepTexts(PART_TEXTS, room + PART_ROOM, to);
+  keepTexts(PART_TEXTS, room + PART_TEXT_ROOM, to);
 }
 
 bool addPart(PartRecord* parts, int* count, const char* reference, const char* value,

@@ -18,7 +18,7 @@ LARGE_TABLE(1) uint16_t freeChunks[TEXT_CHUNKS];
 int freeCount;
 int freshChunks;
 // The spare rooms, and readable bytes after them.
-LARGE_TABLE(1) char spareRooms[RECORD_KINDS][MOST_ROOM + 8];
+LARGE_TABLE(1) char spareRooms[RECORD_KINDS][MOST_TEXT_ROOM + 8];
 
 }  // namespace
 

@@ -31,28 +31,28 @@ enum : int {
   // fills in later from its reference; its status and forced mark are texts
   // owned elsewhere.  The previous report's rows and the index entries are
   // tables of at most MAX_PARTS records.
-  PART_ROOM = (CAP_CATEGORY + 1) + (CAP_REFERENCE + 1) + (CAP_VALUE + 1) + (CAP_PCB_ATTRIBUTE + 1),
-  NODE_ROOM = (CAP_REFERENCE + 1) + (CAP_PIN + 1) + (CAP_NET_NAME + 1),
-  ROW_ROOM = (CAP_VALUE + 1) + (CAP_CATEGORY + 1) + (CAP_REFERENCE + 1) + (CAP_PCB_ATTRIBUTE + 1) +
+  PART_TEXT_ROOM = (CAP_CATEGORY + 1) + (CAP_REFERENCE + 1) + (CAP_VALUE + 1) + (CAP_PCB_ATTRIBUTE + 1),
+  NODE_TEXT_ROOM = (CAP_REFERENCE + 1) + (CAP_PIN + 1) + (CAP_NET_NAME + 1),
+  ROW_TEXT_ROOM = (CAP_VALUE + 1) + (CAP_CATEGORY + 1) + (CAP_REFERENCE + 1) + (CAP_PCB_ATTRIBUTE + 1) +
              (CAP_FORCED_MARK + 1),
-  ENTRY_ROOM = (CAP_CATEGORY + 1) + (CAP_PCB_ATTRIBUTE + 1),
-  MOST_ROOM = ROW_ROOM,
+  ENTRY_TEXT_ROOM = (CAP_CATEGORY + 1) + (CAP_PCB_ATTRIBUTE + 1),
+  MOST_TEXT_ROOM = ROW_TEXT_ROOM,
 
   TEXT_CHUNK_BYTES = 16384,
   // A chunk is left for the next one only when a record's room does not
   // fit in what remains, so each kind fills at least TEXT_CHUNK_BYTES - its
   // room of every chunk but its last.
-  TEXT_CHUNKS = (MAX_PARTS * PART_ROOM + TEXT_CHUNK_BYTES - PART_ROOM - 1) /
-                        (TEXT_CHUNK_BYTES - PART_ROOM) +
-                (MAX_NODES * NODE_ROOM + TEXT_CHUNK_BYTES - NODE_ROOM - 1) /
-                        (TEXT_CHUNK_BYTES - NODE_ROOM) +
-                (MAX_PARTS * ROW_ROOM + TEXT_CHUNK_BYTES - ROW_ROOM - 1) /
-                        (TEXT_CHUNK_BYTES - ROW_ROOM) +
-                (MAX_PARTS * ENTRY_ROOM + TEXT_CHUNK_BYTES - ENTRY_ROOM - 1) /
-                        (TEXT_CHUNK_BYTES - ENTRY_ROOM) +
+  TEXT_CHUNKS = (MAX_PARTS * PART_TEXT_ROOM + TEXT_CHUNK_BYTES - PART_TEXT_ROOM - 1) /
+                        (TEXT_CHUNK_BYTES - PART_TEXT_ROOM) +
+                (MAX_NODES * NODE_TEXT_ROOM + TEXT_CHUNK_BYTES - NODE_TEXT_ROOM - 1) /
+                        (TEXT_CHUNK_BYTES - NODE_TEXT_ROOM) +
+                (MAX_PARTS * ROW_TEXT_ROOM + TEXT_CHUNK_BYTES - ROW_TEXT_ROOM - 1) /
+                        (TEXT_CHUNK_BYTES - ROW_TEXT_ROOM) +
+                (MAX_PARTS * ENTRY_TEXT_ROOM + TEXT_CHUNK_BYTES - ENTRY_TEXT_ROOM - 1) /
+                        (TEXT_CHUNK_BYTES - ENTRY_TEXT_ROOM) +
                 RECORD_KINDS,
 };
-static_assert(MOST_ROOM >= PART_ROOM && MOST_ROOM >= NODE_ROOM && MOST_ROOM >= ENTRY_ROOM,
+static_assert(MOST_TEXT_ROOM >= PART_TEXT_ROOM && MOST_TEXT_ROOM >= NODE_TEXT_ROOM && MOST_TEXT_ROOM >= ENTRY_TEXT_ROOM,
               "the spare room holds any record");
 
 // The texts of one kind: the chunks it holds in the order it took them,
@@ -72,7 +72,7 @@ extern KindTexts kindTexts[RECORD_KINDS];
 void startTexts(RecordKind kind);
 
 // Room for the texts of record `index` of a kind (`room` bytes, at most
-// MOST_ROOM), within one chunk.  The room stays reserved until keepTexts
+// MOST_TEXT_ROOM), within one chunk.  The room stays reserved until keepTexts
 // gives back what its record does not use, so a record filled but never
 // kept still keeps its texts; asked again for the same record before
 // anything else was reserved, it hands out the same room.  Should the pool
@@ -96,20 +96,33 @@ inline void keepTexts(RecordKind kind, const char* roomEnd, char* keptEnd) {
   k.open = nullptr;
 }
 
+// The length of a stored text, measured eight bytes at a time.
+inline size_t storedTextLength(const char* text) {
+  for (size_t len = 0;; len += 8) {
+    uint64_t zeros = zeroBytes(loadBigEndian(text + len));
+    if (zeros != 0) return len + static_cast<size_t>(std::countl_zero(zeros) / 8);
+  }
+}
+
+// The bytes of a stored text before its first `a` or `b` (neither zero) or
+// its end, eight at a time.
+inline size_t storedPlainLength(const char* text, char a, char b) {
+  const uint64_t as = 0x0101010101010101ull * static_cast<unsigned char>(a);
+  const uint64_t bs = 0x0101010101010101ull * static_cast<unsigned char>(b);
+  for (size_t len = 0;; len += 8) {
+    uint64_t word = loadBigEndian(text + len);
+    uint64_t stops = zeroBytes(word) | zeroBytes(word ^ as) | zeroBytes(word ^ bs);
+    if (stops != 0) return len + static_cast<size_t>(std::countl_zero(stops) / 8);
+  }
+}
+
 // Moves a text of a record's room down to `to` (never above it), points
 // the field there, and returns where the next text goes.  The text is
 // measured eight bytes at a time: readable bytes follow every field of a
 // room, and those past the terminator are not copied.
 inline char* packText(char** field, char* to) {
   const char* from = *field;
-  size_t len = 0;
-  for (;; len += 8) {
-    uint64_t zeros = zeroBytes(loadBigEndian(from + len));
-    if (zeros != 0) {
-      len += static_cast<size_t>(std::countl_zero(zeros) / 8);
-      break;
-    }
-  }
+  size_t len = storedTextLength(from);
   *field = to;
   if (to != from) {
     if (len < 32) copyShortBytes(to, from, len + 1);  // loads all before it stores

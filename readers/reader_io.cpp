@@ -159,7 +159,7 @@ bool putNode(NodeRecord* nodes, int* count, const char* reference, size_t refere
              char** keptNet) {
   bool counted = *count < MAX_NODES;
   NodeRecord& node = nodes[counted ? *count : MAX_NODES];
-  char* room = counted ? reserveTexts(NODE_TEXTS, NODE_ROOM, *count) : spareTexts(NODE_TEXTS);
+  char* room = counted ? reserveTexts(NODE_TEXTS, NODE_TEXT_ROOM, *count) : spareTexts(NODE_TEXTS);
   bool shares = keptNet != nullptr && room != spareTexts(NODE_TEXTS);
   char* t = room;
   node.reference = t;
@@ -178,7 +178,7 @@ bool putNode(NodeRecord* nodes, int* count, const char* reference, size_t refere
              strlen(node.pin));
     return false;
   }
-  keepTexts(NODE_TEXTS, room + NODE_ROOM, t);
+  keepTexts(NODE_TEXTS, room + NODE_TEXT_ROOM, t);
   (*count)++;
   return true;
 }

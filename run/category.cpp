@@ -143,7 +143,7 @@ inline void addEntry(const char* item, size_t len, const char* pcbAttribute, siz
   bool counted = indexCount < MAX_INDEX;
   int index = counted ? indexCount : MAX_INDEX;
   IndexEntry& entry = categoryIndex[index];
-  char* room = counted ? reserveTexts(ENTRY_TEXTS, ENTRY_ROOM, index) : spareTexts(ENTRY_TEXTS);
+  char* room = counted ? reserveTexts(ENTRY_TEXTS, ENTRY_TEXT_ROOM, index) : spareTexts(ENTRY_TEXTS);
   entry.category = room;
   int kept = copyBytes(entry.category, CAP_CATEGORY, item, len);
   size_t categoryLen = withoutTrailingSpaces(entry.category, static_cast<size_t>(kept));
@@ -159,7 +159,7 @@ inline void addEntry(const char* item, size_t len, const char* pcbAttribute, siz
   }
   entry.footprintCode = code;
   if (counted) {
-    keepTexts(ENTRY_TEXTS, room + ENTRY_ROOM, end);
+    keepTexts(ENTRY_TEXTS, room + ENTRY_TEXT_ROOM, end);
     indexCount++;
   } else {
     noteLoss(LOSS_CATEGORY_ROWS_OVER_CAPACITY, entry.category, strlen(entry.category), ' ',

@@ -211,7 +211,7 @@ void bindPreviousTable() {
 PreviousRow& nextPreviousRow() {
   int index = previousCount < MAX_PREVIOUS ? previousCount : MAX_PREVIOUS;
   PreviousRow& row = previousTable[index];
-  char* t = index < MAX_PREVIOUS ? reserveTexts(ROW_TEXTS, ROW_ROOM, index) : spareTexts(ROW_TEXTS);
+  char* t = index < MAX_PREVIOUS ? reserveTexts(ROW_TEXTS, ROW_TEXT_ROOM, index) : spareTexts(ROW_TEXTS);
   row.value = takeField(&t, CAP_VALUE);
   row.category = takeField(&t, CAP_CATEGORY);
   row.reference = takeField(&t, CAP_REFERENCE);
@@ -235,7 +235,7 @@ void keepRowTexts(PreviousRow& row) {
   to = packText(&row.reference, to);
   to = packText(&row.pcbAttribute, to);
   to = packText(&row.forcedMark, to);
-  keepTexts(ROW_TEXTS, room + ROW_ROOM, to);
+  keepTexts(ROW_TEXTS, room + ROW_TEXT_ROOM, to);
 }
 
 void nextReportNumber(const char pair[2], char next[2]) {
@@ -315,7 +315,7 @@ void readPreviousRow(char* line, size_t len) {
     char* room = row.value;
     char* end = readRowCells(cells, row, counted);
     if (counted) {
-      if (room != spareTexts(ROW_TEXTS)) keepTexts(ROW_TEXTS, room + ROW_ROOM, end);
+      if (room != spareTexts(ROW_TEXTS)) keepTexts(ROW_TEXTS, room + ROW_TEXT_ROOM, end);
       previousCount++;
     }
     return;
