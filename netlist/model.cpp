@@ -289,7 +289,7 @@ int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord*
 }
 
 void sortPartsByReference(PartRecord* parts, int count) {
-  sortByKey(parts, count, [](const PartRecord& p, KeyPacker& key) { key.text(p.reference); });
+  sortByKey(parts, count, [](const PartRecord& p, KeyPacker& key) { key.storedText(p.reference); });
 }
 
 // PCB attributes and values repeat across many parts, so these sorts
@@ -304,18 +304,23 @@ const auto packNumber = [](const PartRecord& p, KeyPacker& key) { key.number(p.r
 
 // Short categories and the number fit one key window: a plain key sort.
 void sortPartsByCategoryAndNumber(PartRecord* parts, int count) {
-  sortByKey(parts, count,
-            [](const PartRecord& p, KeyPacker& key) { key.text(p.category).number(p.refNumber); });
+  sortByKey(parts, count, [](const PartRecord& p, KeyPacker& key) {
+    key.storedText(p.category).number(p.refNumber);
+  });
 }
 
 void sortPartsByCategoryAndPcb(PartRecord* parts, int count) {
   sortByGroups(
       parts, count,
-      [](const PartRecord& p) { return hashText(hashText(HASH_START, p.category), p.pcbAttribute); },
+      [](const PartRecord& p) {
+        return hashStoredText(hashStoredText(HASH_START, p.category), p.pcbAttribute);
+      },
       [](const PartRecord& a, const PartRecord& b) {
         return sameText(a.category, b.category) && sameText(a.pcbAttribute, b.pcbAttribute);
       },
-      [](const PartRecord& p, KeyPacker& key) { key.text(p.category).text(p.pcbAttribute); });
+      [](const PartRecord& p, KeyPacker& key) {
+        key.storedText(p.category).storedText(p.pcbAttribute);
+      });
 }
 
 // Values are never NaN: parseScaledValue reads digits only.  Numbers that
@@ -324,14 +329,15 @@ void sortPartsForReport(PartRecord* parts, int count) {
   sortByGroupsThen(
       parts, count,
       [](const PartRecord& p) {
-        return hashText(hashNumber(hashText(HASH_START, p.category), p.numericValue), p.value);
+        return hashStoredText(hashNumber(hashStoredText(HASH_START, p.category), p.numericValue),
+                              p.value);
       },
       [](const PartRecord& a, const PartRecord& b) {
         return a.numericValue == b.numericValue && sameText(a.category, b.category) &&
                sameText(a.value, b.value);
       },
       [](const PartRecord& p, KeyPacker& key) {
-        key.text(p.category).number(p.numericValue).text(p.value);
+        key.storedText(p.category).number(p.numericValue).storedText(p.value);
       },
       packNumber);
 }

@@ -107,7 +107,9 @@ bool countPart(PartRecord* parts, int* count);
 // else the final part count.
 int normalizeNetlist(NodeRecord* nodes, int count, int readerResult, PartRecord* parts);
 
-// Stable sorts of the part table over its first `count` records.
+// Stable sorts of the part table over its first `count` records.  The
+// parts' texts are stored texts (netlist/text_store.h, or bindNetlistTables'
+// own), which the sorts read eight bytes at a time.
 void sortPartsByReference(PartRecord* parts, int count);
 void sortPartsByCategoryAndNumber(PartRecord* parts, int count);
 // Sorted as groups of equal keys: sameGroupAsBefore (netlist/group_sort.h)

@@ -298,7 +298,9 @@ void loadCategoryIndex(ByteSource* in, const char* versionSelect) {
 
 void sortCategoryIndex() {
   sortByKey(categoryIndex, indexCount,
-            [](const IndexEntry& e, KeyPacker& key) { key.text(e.category).text(e.pcbAttribute); });
+            [](const IndexEntry& e, KeyPacker& key) {
+              key.storedText(e.category).storedText(e.pcbAttribute);
+            });
 }
 
 int writeDuplicateIndexLines(TextOut* report) {

@@ -359,12 +359,14 @@ void resolvePreviousFootprints(TextOut* report) {
   sortByGroups(
       previousTable, previousCount,
       [](const PreviousRow& row) {
-        return hashText(hashText(HASH_START, row.category), row.pcbAttribute);
+        return hashStoredText(hashStoredText(HASH_START, row.category), row.pcbAttribute);
       },
       [](const PreviousRow& a, const PreviousRow& b) {
         return textEquals(a.category, b.category) && textEquals(a.pcbAttribute, b.pcbAttribute);
       },
-      [](const PreviousRow& row, KeyPacker& key) { key.text(row.category).text(row.pcbAttribute); });
+      [](const PreviousRow& row, KeyPacker& key) {
+        key.storedText(row.category).storedText(row.pcbAttribute);
+      });
   resolveSortedFootprints(report, previousTable, previousCount, &PreviousRow::currentFootprint,
                           "\"(too long) previous REF=", false);
 }
