@@ -39,6 +39,42 @@ static int copyPrintable(ByteSource* source, char* buf, int n, int cap) {
 }
 
 int readLine(ByteSource* source, char* buf, int cap, unsigned rules) {
+  // Most lines lie whole in the input buffer: bytes of 32 and above up to a
+  // LF, or up to a CR whose next byte is in the buffer too.  Such a line is
+  // copied a word at a time and its end taken here.  Any other line (a
+  // control byte in it, its end past the buffer or past `cap`) goes to the
+  // loop below, which reads it from its start again.
+  {
+    const unsigned char* data = source->data + source->pos;
+    size_t avail = source->len - source->pos;
+    size_t most = avail < static_cast<size_t>(cap) ? avail : static_cast<size_t>(cap);
+    size_t k = 0;
+    while (most - k >= 8) {
+      uint64_t x = loadWord(data + k);
+      uint64_t below = marksBelow(x, 32);
+      memcpy(buf + k, data + k, 8);  // stored whole: there is room for all eight
+      if (below != 0) {
+        k += static_cast<size_t>(firstMarked(below));
+        break;
+      }
+      k += 8;
+    }
+    if (most - k < 8)
+      while (k < most && data[k] >= 32) {
+        buf[k] = static_cast<char>(data[k]);
+        k++;
+      }
+    if (k < most) {
+      size_t end = 0;  // the bytes the line and its end take
+      if (data[k] == '\n') end = k + 1;
+      else if (data[k] == '\r' && k + 1 < avail) end = data[k + 1] == '\n' ? k + 2 : k + 1;
+      if (end != 0) {
+        source->pos += end;
+        buf[k] = '\0';
+        return static_cast<int>(k);
+      }
+    }
+  }
   int n = 0;
   bool any = false;
   while (n < cap) {

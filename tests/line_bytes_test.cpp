@@ -1,8 +1,9 @@
 // The shared line reader against a byte-at-a-time model of its rules, on
 // inputs whose control bytes, high bytes and line ends fall at every
-// position of the eight-byte blocks it copies.
+// position of the eight-byte blocks it copies and of the file reads.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,13 +42,26 @@ std::vector<std::string> modelLines(const std::string& in, int cap, unsigned rul
   }
 }
 
-std::vector<std::string> readerLines(const std::string& in, int cap, unsigned rules) {
+// The reader's lines from memory (readSize 0), or from a file read
+// `readSize` bytes at a time, so that lines and their ends straddle refills.
+std::vector<std::string> readerLines(const std::string& in, int cap, unsigned rules,
+                                     size_t readSize = 0) {
   static ByteSource source;
-  openMemorySource(&source, in.data(), in.size());
+  FILE* file = nullptr;
+  if (readSize == 0) {
+    openMemorySource(&source, in.data(), in.size());
+  } else {
+    file = tmpfile();
+    fwrite(in.data(), 1, in.size(), file);
+    rewind(file);
+    openByteSource(&source, file);
+    limitByteSourceReads(&source, readSize);
+  }
   std::vector<std::string> lines;
   std::vector<char> buf(static_cast<size_t>(cap) + 1);
   for (int n; (n = readLine(&source, buf.data(), cap, rules)) >= 0;)
     lines.push_back(std::string(buf.data(), static_cast<size_t>(n)));
+  if (file != nullptr) fclose(file);
   return lines;
 }
 
@@ -69,5 +83,18 @@ TEST(LineBytes, EveryByteKindAtEveryBlockPositionReadsAsTheRulesSay) {
                              LINE_TAB_AS_SPACE | LINE_DROP_CONTROLS | LINE_END_NEEDS_TEXT})
         ASSERT_EQ(readerLines(in, cap, rules), modelLines(in, cap, rules))
             << "round " << round << " cap " << cap << " rules " << rules;
+    // Refills in the middle of lines and between a CR and its LF.
+    // Short lines, mostly ending in CR LF, read from a file a few bytes at a
+    // time: line ends fall on refills, between a CR and its LF too.
+    if (round % 8 != 0) continue;
+    static const char* const ends[] = {"\r\n", "\r\n", "\r", "\n"};
+    std::string lines;
+    for (int i = 0; i < 40; i++)
+      lines += std::string(rng() % 12, 'x') + (rng() % 9 == 0 ? "\t" : "") + ends[rng() % 4];
+    for (size_t readSize : {1u, 3u, 8u, 13u}) {
+      ASSERT_EQ(readerLines(lines, 23, LINE_TAB_AS_SPACE | LINE_DROP_CONTROLS, readSize),
+                modelLines(lines, 23, LINE_TAB_AS_SPACE | LINE_DROP_CONTROLS))
+          << "round " << round << " read size " << readSize;
+    }
   }
 }
