@@ -8,6 +8,7 @@
 // written, but for the spaces before its closing bracket.  Compaction stops
 // once COMPACT_MARK bytes are kept.  Pass 2 parses the compacted text; a
 // value, PCB attribute or net name may stand in double quotes.
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -19,7 +20,7 @@
 namespace {
 
 enum CompactMode { PLAIN, COMMENT, BRACKET };
-enum CadvanceState { SECTIONS, PARTS, NET_HEAD, NODES };
+enum CadvanceState { SECTIONS, PARTS, NETS };
 
 // The result codes of this reader (besides the part count); 0 inside the
 // reader means "read on".
@@ -44,15 +45,40 @@ struct Compactor {
   bool star;   // comment mode: the byte before was '*'
 };
 
+// Appends the bytes above 32 among the first `span` (1 to 8) bytes of the
+// word x to kept[used..) and returns the new count.  Each run of kept bytes
+// is stored as a whole word shifted down to it, so kept[used..used + 15)
+// must be writable (the text buffer has room past the compaction mark).
+inline size_t keepAbove32(char* kept, size_t used, uint64_t x, int span) {
+  // Exact marks of the bytes above 32: adding 95 to the low seven bits
+  // carries into the top bit from 33 up, and bytes of 128 and up have it.
+  uint64_t low = ~BYTE_TOPS;
+  uint64_t keep = (((x & low) + 95 * BYTE_ONES) | x) & BYTE_TOPS;
+  if (span < 8) keep &= (uint64_t{1} << (8 * span)) - 1;
+  while (keep != 0) {
+    int skip = std::countr_zero(keep) & ~7;  // bits before the run
+    x >>= skip;
+    keep >>= skip;
+    int run = std::countr_zero(~keep & BYTE_TOPS) & ~7;  // the run's bits, up to 64
+    uint64_t stored = loadWord(&x);  // back in memory order: the swap undoes itself
+    memcpy(kept + used, &stored, 8);
+    used += static_cast<size_t>(run / 8);
+    if (run == 64) break;
+    x >>= run;
+    keep >>= run;
+  }
+  return used;
+}
+
 // Compacts the bytes data[0..count) that stand in the input buffer; returns
 // how many it took.  It stops early before a '/' outside brackets, which
 // needs the byte after it (perhaps not read yet) to tell a comment.
 size_t compactBytes(Compactor* k, const unsigned char* data, size_t count) {
   // The state lives in locals here: the stores into the kept text could
-  // otherwise change it, as far as the compiler knows.  Words of eight bytes
-  // are stored whole and counted up to their first byte that needs a look
-  // of its own; a word is stored only while eight bytes of the stretch are
-  // left, so it stays below the mark.
+  // otherwise change it, as far as the compiler knows.  Input is taken
+  // eight bytes at a time while eight bytes of the stretch are left; words
+  // of kept text are stored whole but counted only as far as they hold kept
+  // bytes, so nothing is kept past the mark.
   char* kept = textBuffer;
   size_t used = k->used;
   CompactMode mode = k->mode;
@@ -62,15 +88,19 @@ size_t compactBytes(Compactor* k, const unsigned char* data, size_t count) {
   while (p < count) {
     if (mode == PLAIN) {
       // Bytes above 32 are kept up to a '/' or a '['.
-      if (count - p >= 8) {
+      while (count - p >= 8) {
         uint64_t x = loadWord(data + p);
-        uint64_t marks = marksBelow(x, 33) | marksOf(x, '/') | marksOf(x, '[');
-        memcpy(kept + used, data + p, 8);
-        int plain = marks == 0 ? 8 : firstMarked(marks);
-        used += static_cast<size_t>(plain);
-        p += static_cast<size_t>(plain);
-        if (plain == 8) continue;
+        uint64_t stops = marksOf(x, '/') | marksOf(x, '[');
+        if (stops != 0) {
+          int plain = firstMarked(stops);
+          used = keepAbove32(kept, used, x, plain);
+          p += static_cast<size_t>(plain);
+          break;
+        }
+        used = keepAbove32(kept, used, x, 8);
+        p += 8;
       }
+      if (p >= count) break;
       unsigned char c = data[p];
       if (c == '/') break;
       p++;
@@ -102,6 +132,16 @@ size_t compactBytes(Compactor* k, const unsigned char* data, size_t count) {
       kept[used++] = static_cast<char>(c);
     } else {
       // A comment ends at the first "*/" after its opening "/*".
+      if (!star) {
+        const void* hit = memchr(data + p, '*', count - p);
+        if (hit == nullptr) {
+          p = count;
+          break;
+        }
+        p = static_cast<size_t>(static_cast<const unsigned char*>(hit) - data) + 1;
+        star = true;
+        continue;
+      }
       unsigned char c = data[p++];
       if (star && c == '/') mode = PLAIN;
       else star = c == '*';
@@ -140,9 +180,27 @@ size_t compactInput(ByteSource* in) {
   return used;
 }
 
+// The position of the first `c` at or after `pos`, or `end`: scanned in
+// line, since the texts looked through here are short and a library call
+// would cost more than the scan.
+inline size_t nearByte(const char* t, size_t pos, size_t end, char c) {
+  return scanToAnyOf(t, pos, end, c, c, c);
+}
+
+// Cuts a text of `len` bytes into a field of `cap` characters; a text that
+// fits, as nearly every one does, is copied in line.
+inline void cutText(char* field, int cap, const char* text, size_t len, int kind) {
+  if (len <= static_cast<size_t>(cap)) {
+    copyShortBytes(field, text, len);
+    field[len] = '\0';
+  } else {
+    copyCut(field, cap, text, len, kind);
+  }
+}
+
 // The position of the ']' that closes a bracket opened before `pos`
 // (brackets in between nest), or `end`.
-size_t closingBracket(const char* t, size_t pos, size_t end) {
+inline size_t closingBracket(const char* t, size_t pos, size_t end) {
   long depth = 1;
   while ((pos = scanToAnyOf(t, pos, end, '[', ']', ']')) < end) {
     if (t[pos] == '[') depth++;
@@ -165,36 +223,36 @@ int readPartEntry(CadvanceReader* c, size_t* pos) {
   PartRecord* part = partToFill(c);
 
   size_t p = *pos;
-  size_t q = scanToByte(t, p, end, '[');
-  copyCut(part->reference, CAP_REFERENCE, t + p, q - p, LOSS_CUT_REFERENCE);
+  size_t q = nearByte(t, p, end, '[');
+  cutText(part->reference, CAP_REFERENCE, t + p, q - p, LOSS_CUT_REFERENCE);
   p = q < end ? q + 1 : end;
   while (p < end && t[p] == ' ') p++;
   if (p < end && t[p] == '"') {
-    q = scanToByte(t, p + 1, end, '"');
-    copyCut(part->value, CAP_VALUE, t + p + 1, q - p - 1, LOSS_CUT_VALUE);
+    q = nearByte(t, p + 1, end, '"');
+    cutText(part->value, CAP_VALUE, t + p + 1, q - p - 1, LOSS_CUT_VALUE);
     p = closingBracket(t, q, end);
   } else {
     q = closingBracket(t, p, end);
-    copyCut(part->value, CAP_VALUE, t + p, q - p, LOSS_CUT_VALUE);
+    cutText(part->value, CAP_VALUE, t + p, q - p, LOSS_CUT_VALUE);
     p = q;
   }
 
-  q = scanToByte(t, p, end, '{');
+  q = nearByte(t, p, end, '{');
   if (q >= end) return CADVANCE_PART_NO_PCB;
   p = q + 1;
   while (p < end && t[p] == ' ') p++;
   if (p < end && t[p] == '"') {
-    q = scanToByte(t, p + 1, end, '"');
-    copyCut(part->pcbAttribute, CAP_PCB_ATTRIBUTE, t + p + 1, q - p - 1,
+    q = nearByte(t, p + 1, end, '"');
+    cutText(part->pcbAttribute, CAP_PCB_ATTRIBUTE, t + p + 1, q - p - 1,
             LOSS_CUT_PCB_ATTRIBUTE);
     p = q < end ? q + 1 : end;
   } else {
     q = scanToAny(t, p, end, ",}");
-    copyCut(part->pcbAttribute, CAP_PCB_ATTRIBUTE, t + p, q - p, LOSS_CUT_PCB_ATTRIBUTE);
+    cutText(part->pcbAttribute, CAP_PCB_ATTRIBUTE, t + p, q - p, LOSS_CUT_PCB_ATTRIBUTE);
     p = q;
   }
 
-  p = scanToByte(t, p, end, '}');
+  p = nearByte(t, p, end, '}');
   if (p < end) p++;
   if (p >= end || t[p] != ';') return CADVANCE_PART_NOT_CLOSED;
   storeFilledPart(c);
@@ -209,12 +267,12 @@ int readNetHead(CadvanceReader* c, size_t* pos) {
   size_t p = *pos;
   size_t q;
   if (t[p] == '"') {
-    q = scanToByte(t, p + 1, end, '"');
-    copyCut(c->netName, CAP_NET_NAME, t + p + 1, q - p - 1, LOSS_CUT_NET_NAME);
-    q = scanToByte(t, q, end, '=');
+    q = nearByte(t, p + 1, end, '"');
+    cutText(c->netName, CAP_NET_NAME, t + p + 1, q - p - 1, LOSS_CUT_NET_NAME);
+    q = nearByte(t, q, end, '=');
   } else {
-    q = scanToByte(t, p, end, '=');
-    copyCut(c->netName, CAP_NET_NAME, t + p, q - p, LOSS_CUT_NET_NAME);
+    q = nearByte(t, p, end, '=');
+    cutText(c->netName, CAP_NET_NAME, t + p, q - p, LOSS_CUT_NET_NAME);
   }
   netNameWritten(c);
   p = q < end ? q + 1 : end;
@@ -223,31 +281,50 @@ int readNetHead(CadvanceReader* c, size_t* pos) {
   return CADVANCE_OK;
 }
 
-// Reads one node; returns CADVANCE_OK with the state that follows in *next,
-// or an error code.
-int readNode(CadvanceReader* c, size_t* pos, CadvanceState* next) {
+// Where a node at `pos` (before `end`) splits: the first '-', ',' or '}',
+// returned, and when that is a '-', the first ',' or '}' after it, in
+// *pinEnd.  A node is short, so one word mostly holds both.
+inline size_t nodeDash(const char* t, size_t pos, size_t end, size_t* pinEnd) {
+  if (end - pos >= 8) {
+    uint64_t x = loadWord(t + pos);
+    uint64_t ends = marksOf(x, ',') | marksOf(x, '}');
+    uint64_t stops = ends | marksOf(x, '-');
+    if (stops != 0) {
+      // The first mark of `ends` is exact, and none comes before the dash.
+      size_t dash = pos + static_cast<size_t>(firstMarked(stops));
+      *pinEnd = ends != 0 ? pos + static_cast<size_t>(firstMarked(ends))
+                          : scanToAnyOf(t, pos + 8, end, ',', '}', '}');
+      return dash;
+    }
+    pos += 8;
+  }
+  size_t dash = scanToAnyOf(t, pos, end, '-', ',', '}');
+  *pinEnd = scanToAnyOf(t, dash + 1, end, ',', '}', '}');
+  return dash;
+}
+
+// Reads the nodes of a net up to the "};" that closes them; returns
+// CADVANCE_OK with *pos after it (or at the end of the text), or an error
+// code.
+int readNodes(CadvanceReader* c, size_t* pos) {
   const char* t = c->t;
   size_t end = c->end;
   size_t p = *pos;
-  size_t q = scanToAny(t, p, end, "-,}");
-  if (q >= end || t[q] != '-') return CADVANCE_NODE_NO_PIN;
-  size_t pin = q + 1;
-  size_t pinEnd = scanToAny(t, pin, end, ",}");
-  storeNode(c, t + p, q - p, t + pin, pinEnd - pin);
-  p = pinEnd;
-  *next = NODES;
-  if (p >= end) {
-    *pos = end;  // cut off inside the pin: the node stands as read
-    return CADVANCE_OK;
+  while (p < end) {
+    size_t pinEnd;
+    size_t q = nodeDash(t, p, end, &pinEnd);
+    if (q >= end || t[q] != '-') return CADVANCE_NODE_NO_PIN;
+    size_t pin = q + 1;
+    storeNode(c, t + p, q - p, t + pin, pinEnd - pin);
+    p = pinEnd + 1;
+    if (pinEnd >= end) break;  // cut off inside the pin: the node stands as read
+    if (t[pinEnd] == '}') {
+      if (p >= end || t[p] != ';') return CADVANCE_NET_NOT_CLOSED;
+      *pos = p + 1;
+      return CADVANCE_OK;
+    }
   }
-  if (t[p] == ',') {
-    *pos = p + 1;
-    return CADVANCE_OK;
-  }
-  p++;
-  if (p >= end || t[p] != ';') return CADVANCE_NET_NOT_CLOSED;
-  *pos = p + 1;
-  *next = NET_HEAD;
+  *pos = end;
   return CADVANCE_OK;
 }
 
@@ -263,7 +340,7 @@ int parseCompacted(CadvanceReader* c) {
   CadvanceState state = SECTIONS;
   while (p < end) {
     int r = CADVANCE_OK;
-    if ((state == PARTS || state == NET_HEAD) && t[p] == '}') {  // the section ends
+    if ((state == PARTS || state == NETS) && t[p] == '}') {  // the section ends
       p++;
       state = SECTIONS;
       continue;
@@ -275,7 +352,7 @@ int parseCompacted(CadvanceReader* c) {
           size_t q = scanToByte(t, p + 4, end, '{');
           if (q >= end) return CADVANCE_SECTION_NOT_OPENED;
           p = q + 1;
-          state = comp ? PARTS : NET_HEAD;
+          state = comp ? PARTS : NETS;
         } else if (t[p] == '}') {
           return CADVANCE_OK;
         } else {
@@ -284,11 +361,10 @@ int parseCompacted(CadvanceReader* c) {
         break;
       }
       case PARTS: r = readPartEntry(c, &p); break;
-      case NET_HEAD:
+      case NETS:
         r = readNetHead(c, &p);
-        state = NODES;
+        if (r == CADVANCE_OK) r = readNodes(c, &p);
         break;
-      case NODES: r = readNode(c, &p, &state); break;
     }
     if (r < 0) return r;
   }

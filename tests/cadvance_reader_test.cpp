@@ -124,6 +124,38 @@ TEST(CadvanceReader, TableLimitsKeepTheFirstRecords) {
   }
 }
 
+// Compaction takes eight bytes at a time and nodes are split a word at a
+// time: blanks of every kind, kept bytes from 33 to 255, and dashes and
+// pin ends fall at every offset of a word.
+TEST(CadvanceReader, BlanksAndNodeSplitsAtEveryWordOffset) {
+  const std::string keptBytes = "a!~\x7f\x80\xffZ9";
+  const std::string blanks = std::string("\0\t\r\n \x1f\x01 ", 8);
+  std::string text = "$NET_LIST{comp{", parts, nets;
+  for (int shift = 0; shift < 8; shift++) {
+    std::string pcb, kept;
+    for (int run = 1; run <= 9; run++) {
+      for (int i = 0; i < run; i++) pcb += keptBytes[static_cast<size_t>(i + shift) % 8];
+      kept += pcb.substr(pcb.size() - static_cast<size_t>(run));
+      pcb.append(blanks, static_cast<size_t>(shift), static_cast<size_t>(10 - run) % 4 + 1);
+    }
+    std::string reference = "P" + std::to_string(shift);
+    text += std::string(static_cast<size_t>(shift), ' ') + reference + "[v]{" + pcb + "};";
+    parts += reference + "|v|" + kept + "\n";
+  }
+  text += "}nets{N={";
+  for (int r = 1; r <= 12; r++) {
+    for (int p = 1; p <= 10; p += 3) {
+      std::string reference(static_cast<size_t>(r), 'R'), pin = std::string(static_cast<size_t>(p), '4');
+      if (p > 2) pin[1] = '-';
+      text += reference + "-" + pin + (r == 12 && p == 10 ? "};}}" : ",");
+      nets += "N|" + reference + "|" + pin + "\n";
+    }
+  }
+  ReadDump o = cadvance(text);
+  EXPECT_EQ(o.parts, parts);
+  EXPECT_EQ(o.nets, nets);
+}
+
 // Compaction keeps exactly COMPACT_MARK bytes; layout and comments do not
 // count, and nothing after the mark is read.
 TEST(CadvanceReader, CompactionMark) {
