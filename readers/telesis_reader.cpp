@@ -27,21 +27,23 @@ enum ParseState { PARSE_PACKAGES, PARSE_NET_NAME, PARSE_NODES };
 // The result codes of this reader (besides the part count).
 enum TelesisResult : int { TELESIS_NO_SECTION = -1, TELESIS_NO_NODES = READ_NO_NODES };
 
-// Pass 1's state.
+// Pass 1's state.  A piece of a line never packs more bytes than it holds,
+// and packing stops before the next piece once COMPACT_MARK bytes are
+// packed, so the packed text always fits: no write needs a bound of its own.
 struct TelesisPacker {
   PackState state;
-  int length;  // bytes packed into textBuffer
+  char* out;  // the next byte of textBuffer to pack
 };
+static_assert(static_cast<int>(COMPACT_MARK) + READER_LINE_MAX < TEXT_BUFFER_SIZE,
+              "a piece packed past the mark still fits with its terminator");
 
-inline void pack(TelesisPacker* p, char c) { packByte(&p->length, c); }
+inline void pack(TelesisPacker* p, char c) { *p->out++ = c; }
 
-// Packs line[from..to) as it is (as far as the buffer holds it).
-void packSpan(TelesisPacker* p, const char* line, int from, int to) {
-  int room = TEXT_BUFFER_SIZE - 1 - p->length;
-  int n = to - from < room ? to - from : room;
-  if (n <= 0) return;
-  memcpy(textBuffer + p->length, line + from, static_cast<size_t>(n));
-  p->length += n;
+// Packs line[from..to) as it is.
+inline void packSpan(TelesisPacker* p, const char* line, int from, int to) {
+  if (to <= from) return;
+  copyShortBytes(p->out, line + from, static_cast<size_t>(to - from));
+  p->out += to - from;
 }
 
 // Packs line[from..to) without its apostrophes.
@@ -72,23 +74,21 @@ void packPackageLine(TelesisPacker* p, const char* line, int len) {
   // text runs on with the next line.
   if (i >= len || line[i] == '\r') return;
   pack(p, '!');
-  // The value fields: a further "!" becomes "/", spaces next to the
-  // separators go.
+  // The value fields: a further "!" becomes "/", apostrophes and spaces
+  // next to the separators go.  They are packed in stretches between the
+  // "!"s and apostrophes; only a stretch's first and last bytes can sit next
+  // to a separator.
   int fieldsEnd = scanToAnyOf(line, i + 1, len, ';', '\r', '\r');
-  for (i++; i < fieldsEnd; i++) {
-    // The bytes up to the next one that needs a look are packed as they are.
-    int q = scanToAnyOf(line, i, fieldsEnd, '!', ' ', '\'');
-    packSpan(p, line, i, q);
-    i = q;
-    if (i >= fieldsEnd) break;
-    char c = line[i];
-    if (c == '!') {
-      pack(p, '/');
-    } else if (c == ' ') {
-      bool beside = line[i - 1] == '!' ||
-                    (i + 1 < len && (line[i + 1] == '!' || line[i + 1] == ';'));
-      if (!beside) pack(p, c);
-    }
+  for (int from = i + 1;;) {
+    int q = scanToAnyOf(line, from, fieldsEnd, '!', '\'', '\'');
+    int a = from;
+    int b = q;
+    if (a < b && line[a] == ' ' && line[a - 1] == '!') a++;
+    if (a < b && line[b - 1] == ' ' && b < len && (line[b] == '!' || line[b] == ';')) b--;
+    packSpan(p, line, a, b);
+    if (q >= fieldsEnd) break;
+    if (line[q] == '!') pack(p, '/');
+    from = q + 1;
   }
   i = fieldsEnd;
   if (i >= len) return;
@@ -127,7 +127,12 @@ void packPackageContinuation(TelesisPacker* p, const char* line, int len) {
 void packNodeList(TelesisPacker* p, const char* line, int i, int len) {
   for (;;) {
     while (i < len && isBlank(line[i])) i++;
+    // Entries one space apart, each space followed by the next entry, pack
+    // as they are: they go in one stretch.
     int entryEnd = scanToAnyOf(line, i, len, ' ', ',', '\r');
+    while (entryEnd + 1 < len && line[entryEnd] == ' ' &&
+           static_cast<unsigned char>(line[entryEnd + 1]) > ' ' && line[entryEnd + 1] != ',')
+      entryEnd = scanToAnyOf(line, entryEnd + 1, len, ' ', ',', '\r');
     packSpan(p, line, i, entryEnd);
     i = entryEnd;
     if (i >= len) return;
@@ -175,15 +180,13 @@ void packNetLine(TelesisPacker* p, const char* line, int len) {
 
 // Pass 1.  Returns the number of bytes packed; the packed text is terminated.
 int packTelesisInput(ByteSource* in) {
-  TelesisPacker p;
-  p.state = PACK_IDLE;
-  p.length = 0;
+  TelesisPacker p{PACK_IDLE, textBuffer};
   char line[READER_LINE_SIZE];
   bool lineOpen = false;
   int len;
   bool ended = false;
   const unsigned rules = LINE_TAB_AS_SPACE | LINE_NUL_AS_SPACE | LINE_CLOSE_LAST;
-  while (p.length < COMPACT_MARK &&
+  while (p.out - textBuffer < COMPACT_MARK &&
          (len = readLinePiece(in, line, READER_LINE_MAX, rules, &lineOpen)) >= 0) {
     // The keywords are looked for only in a piece that holds a '$'.
     bool dollar = scanToByte(line, 0, len, '$') < len;
@@ -215,10 +218,11 @@ int packTelesisInput(ByteSource* in) {
       case PACK_NET_MORE: packNodeList(&p, line, 0, len); break;
     }
   }
-  textBuffer[p.length] = '\0';
-  if (!ended && p.length >= COMPACT_MARK && peekByte(in) >= 0) noteReadLimit(textBuffer, p.length);
+  int length = static_cast<int>(p.out - textBuffer);
+  textBuffer[length] = '\0';
+  if (!ended && length >= COMPACT_MARK && peekByte(in) >= 0) noteReadLimit(textBuffer, length);
   else if (!ended) noteMissingClose("$END");
-  return p.length;
+  return length;
 }
 
 // Pass 2 works on the packed text t[0..end); the net name the nodes store
