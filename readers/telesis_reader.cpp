@@ -46,15 +46,6 @@ inline void packSpan(TelesisPacker* p, const char* line, int from, int to) {
   p->out += to - from;
 }
 
-// Packs line[from..to) without its apostrophes.
-void packWithoutApostrophes(TelesisPacker* p, const char* line, int from, int to) {
-  while (from < to) {
-    int q = scanToByte(line, from, to, '\'');
-    packSpan(p, line, from, q);
-    from = q + 1;
-  }
-}
-
 // A keyword line is packed from its keyword on without its blanks.
 void packKeywordLine(TelesisPacker* p, const char* line, int from, int len) {
   for (int i = from; i < len; i++)
@@ -62,31 +53,38 @@ void packKeywordLine(TelesisPacker* p, const char* line, int from, int len) {
 }
 
 void packPackageLine(TelesisPacker* p, const char* line, int len) {
+  // A CR can only be a piece's last byte: the scans stop before it.
+  int textEnd = len > 0 && line[len - 1] == '\r' ? len - 1 : len;
   int i = 0;
   while (i < len && (isBlank(line[i]) || line[i] == '\'')) i++;
   // The package, without apostrophes and without a space right before "!".
-  int stop = scanToAnyOf(line, i, len, '!', '\r', '\r');
-  int packageEnd = stop < len && line[stop] == '!' && stop > i && line[stop - 1] == ' ' ? stop - 1
-                                                                                       : stop;
-  packWithoutApostrophes(p, line, i, packageEnd);
-  i = stop;
+  int stop = scanToAnyOf(line, i, textEnd, '!', '\'', '\'');
+  while (stop < textEnd && line[stop] == '\'') {
+    packSpan(p, line, i, stop);
+    i = stop + 1;
+    stop = scanToAnyOf(line, i, textEnd, '!', '\'', '\'');
+  }
+  packSpan(p, line, i, stop < textEnd && stop > i && line[stop - 1] == ' ' ? stop - 1 : stop);
   // Without a "!" nothing more is packed, not even the line end: the packed
   // text runs on with the next line.
-  if (i >= len || line[i] == '\r') return;
+  if (stop >= textEnd) return;
   pack(p, '!');
-  // The value fields: a further "!" becomes "/", apostrophes and spaces
-  // next to the separators go.  They are packed in stretches between the
-  // "!"s and apostrophes; only a stretch's first and last bytes can sit next
-  // to a separator.
-  int fieldsEnd = scanToAnyOf(line, i + 1, len, ';', '\r', '\r');
-  for (int from = i + 1;;) {
-    int q = scanToAnyOf(line, from, fieldsEnd, '!', '\'', '\'');
+  // The value fields, up to the first ";": a further "!" becomes "/",
+  // apostrophes and spaces next to the separators go.  They are packed in
+  // stretches between the "!"s and apostrophes; only a stretch's first and
+  // last bytes can sit next to a separator.
+  int fieldsEnd;
+  for (int from = stop + 1;;) {
+    int q = scanToAnyOf(line, from, textEnd, '!', '\'', ';');
     int a = from;
     int b = q;
     if (a < b && line[a] == ' ' && line[a - 1] == '!') a++;
     if (a < b && line[b - 1] == ' ' && b < len && (line[b] == '!' || line[b] == ';')) b--;
     packSpan(p, line, a, b);
-    if (q >= fieldsEnd) break;
+    if (q >= textEnd || line[q] == ';') {
+      fieldsEnd = q;
+      break;
+    }
     if (line[q] == '!') pack(p, '/');
     from = q + 1;
   }
@@ -233,6 +231,24 @@ struct TelesisReader : NetlistRead {
   int i;
 };
 
+// Cuts t[from..to) into dst (at most `cap` bytes, noting a cut) and
+// returns the length kept; texts that fit, the most, are copied in line.
+inline int cutText(char* dst, int cap, const char* t, int from, int to, int kind) {
+  size_t len = static_cast<size_t>(to - from);
+  if (len > static_cast<size_t>(cap)) return copyCut(dst, cap, t + from, len, kind);
+  copyShortBytes(dst, t + from, len);
+  dst[len] = '\0';
+  return static_cast<int>(len);
+}
+
+// Drops the trailing spaces of the `len` bytes of text; returns the length
+// left.
+inline int withoutTrailingSpaces(char* text, int len) {
+  while (len > 0 && text[len - 1] == ' ') len--;
+  text[len] = '\0';
+  return len;
+}
+
 int pastLineEnd(const TelesisReader* r, int i) {
   i = scanToByte(r->t, i, r->end, '\r');
   return i < r->end ? i + 1 : i;
@@ -255,16 +271,16 @@ bool parsePackage(TelesisReader* r) {
   char value[CAP_VALUE + 1];
   int start = i;
   i = scanToByte(t, i, end, '!');
-  copyCut(pcbAttribute, CAP_PCB_ATTRIBUTE, t + start, static_cast<size_t>(i - start),
-          LOSS_CUT_PCB_ATTRIBUTE);
-  trimTrailingSpaces(pcbAttribute);
+  int pcbAttributeLen = withoutTrailingSpaces(
+      pcbAttribute, cutText(pcbAttribute, CAP_PCB_ATTRIBUTE, t, start, i, LOSS_CUT_PCB_ATTRIBUTE));
   if (i < end) i++;
 
   bool noSemicolon = false;
+  int valueLen;
   if (i < end && t[i] == '"') {
     start = ++i;
     i = scanToByte(t, i, end, '"');
-    copyCut(value, CAP_VALUE, t + start, static_cast<size_t>(i - start), LOSS_CUT_VALUE);
+    valueLen = cutText(value, CAP_VALUE, t, start, i, LOSS_CUT_VALUE);
     if (i < end) i++;
     i = scanToByte(t, i, end, ';');
   } else {
@@ -273,19 +289,23 @@ bool parsePackage(TelesisReader* r) {
     int j = i;
     int lastComma = -1;
     while ((j = scanToAnyOf(t, j, end, '\r', ';', ',')) < end && t[j] == ',') lastComma = j++;
-    if (j >= end || t[j] != ';') {
+    start = i;
+    if (j < end && t[j] == ';') {
+      i = j;  // no ";" lies before it
+    } else {
       noSemicolon = true;
       if (lastComma >= 0) t[lastComma] = ';';
+      i = scanToByte(t, i, end, ';');
     }
-    start = i;
-    i = scanToByte(t, i, end, ';');
-    copyCut(value, CAP_VALUE, t + start, static_cast<size_t>(i - start), LOSS_CUT_VALUE);
+    valueLen = cutText(value, CAP_VALUE, t, start, i, LOSS_CUT_VALUE);
   }
-  trimTrailingSpaces(value);
-  if (noSemicolon && pcbAttribute[0] == '\0') copyText(pcbAttribute, CAP_PCB_ATTRIBUTE, value);
+  valueLen = withoutTrailingSpaces(value, valueLen);
+  if (noSemicolon && pcbAttributeLen == 0) {
+    // A value always fits: CAP_VALUE < CAP_PCB_ATTRIBUTE.
+    copyShortBytes(pcbAttribute, value, static_cast<size_t>(valueLen) + 1);
+    pcbAttributeLen = valueLen;
+  }
   if (i < end) i++;
-  size_t valueLen = strlen(value);
-  size_t pcbAttributeLen = strlen(pcbAttribute);
 
   // The references, each a part with the record's value and PCB attribute.
   while (i < end) {
@@ -298,10 +318,9 @@ bool parsePackage(TelesisReader* r) {
     start = i;
     i = scanToAnyOf(t, i, end, ' ', '\r', '\r');
     PartRecord* part = partToFill(r);
-    copyCut(part->reference, CAP_REFERENCE, t + start, static_cast<size_t>(i - start),
-            LOSS_CUT_REFERENCE);
-    copyBytes(part->value, CAP_VALUE, value, valueLen);
-    copyBytes(part->pcbAttribute, CAP_PCB_ATTRIBUTE, pcbAttribute, pcbAttributeLen);
+    cutText(part->reference, CAP_REFERENCE, t, start, i, LOSS_CUT_REFERENCE);
+    copyShortBytes(part->value, value, static_cast<size_t>(valueLen) + 1);
+    copyShortBytes(part->pcbAttribute, pcbAttribute, static_cast<size_t>(pcbAttributeLen) + 1);
     storeFilledPart(r);
     if (i < end && t[i] == ' ') {
       i++;
@@ -378,8 +397,8 @@ int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int
   int packed = packTelesisInput(in);
   if (packed == 0) return TELESIS_NO_NODES;
 
-  // A zero byte ends the packed text.
-  TelesisReader r{startRead(parts, nodes), textBuffer, static_cast<int>(strlen(textBuffer)), 0};
+  // The packed text holds no zero byte: it ends after `packed` bytes.
+  TelesisReader r{startRead(parts, nodes), textBuffer, packed, 0};
 
   ParseState state;
   int k = scanToWord(r.t, 0, r.end, "$PACKAGES");
@@ -398,7 +417,7 @@ int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int
   while (going && r.i < r.end) {
     switch (state) {
       case PARSE_PACKAGES:
-        if (wordAt(r.t, r.i, r.end, "$NETS")) {
+        if (r.t[r.i] == '$' && wordAt(r.t, r.i, r.end, "$NETS")) {
           state = PARSE_NET_NAME;
           r.i = pastLineEnd(&r, r.i);
         } else {
