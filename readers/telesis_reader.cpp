@@ -366,18 +366,38 @@ bool parseNetName(TelesisReader* r) {
   return true;
 }
 
+// The ends of the reference (its first ".", which may lie past spaces and
+// line ends) and of the pin (the next space or line end) of the entry at
+// t[i].  Most entries are short: each end is looked for in one word first.
+void findEntryEnds(const char* t, int i, int end, int* refEnd, int* pinEnd) {
+  if (end - i >= 16) {
+    uint64_t dots = marksOf(loadWord(t + i), '.');
+    if (dots != 0) {
+      int dot = i + firstMarked(dots);
+      uint64_t word = loadWord(t + dot + 1);
+      uint64_t pinEnds = marksOf(word, ' ') | marksOf(word, '\r');
+      if (pinEnds != 0) {
+        *refEnd = dot;
+        *pinEnd = dot + 1 + firstMarked(pinEnds);
+        return;
+      }
+    }
+  }
+  *refEnd = scanToAnyOf(t, i, end, '.', '.', '.');
+  *pinEnd = scanToAnyOf(t, *refEnd < end ? *refEnd + 1 : end, end, ' ', '\r', '\r');
+}
+
 // One pin entry "REF.PIN"; returns whether the net's record ended.
 bool parseNode(TelesisReader* r) {
   const char* t = r->t;
   int end = r->end;
   int i = r->i;
   int refStart = i;
-  i = scanToAnyOf(t, i, end, '.', '.', '.');  // runs on over spaces and line ends
-  int refEnd = i;
-  if (i < end) i++;
-  int pinStart = i;
-  i = scanToAnyOf(t, i, end, ' ', '\r', '\r');
-  int pinEnd = i;
+  int refEnd;
+  int pinEnd;
+  findEntryEnds(t, i, end, &refEnd, &pinEnd);
+  int pinStart = refEnd < end ? refEnd + 1 : end;
+  i = pinEnd;
   while (i < end && t[i] == ' ') i++;
   bool netEnded = false;
   if (i < end && t[i] == '\r') {
