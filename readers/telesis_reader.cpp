@@ -449,7 +449,13 @@ int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int
         if (going) state = PARSE_NODES;
         break;
       case PARSE_NODES:
-        if (parseNode(&r)) state = PARSE_NET_NAME;
+        // The entries of one net, up to the end of its record.
+        while (r.i < r.end) {
+          if (parseNode(&r)) {
+            state = PARSE_NET_NAME;
+            break;
+          }
+        }
         break;
     }
   }
