@@ -27,30 +27,23 @@ enum ParseState { PARSE_PACKAGES, PARSE_NET_NAME, PARSE_NODES };
 // The result codes of this reader (besides the part count).
 enum TelesisResult : int { TELESIS_NO_SECTION = -1, TELESIS_NO_NODES = READ_NO_NODES };
 
-// Pass 1's state.
+// Pass 1's state.  A piece of a line never packs more bytes than it holds,
+// and packing stops before the next piece once COMPACT_MARK bytes are
+// packed, so the packed text always fits: no write needs a bound of its own.
 struct TelesisPacker {
   PackState state;
-  int length;  // bytes packed into textBuffer
+  char* out;  // the next byte of textBuffer to pack
 };
+static_assert(static_cast<int>(COMPACT_MARK) + READER_LINE_MAX < TEXT_BUFFER_SIZE,
+              "a piece packed past the mark still fits with its terminator");
 
-inline void pack(TelesisPacker* p, char c) { packByte(&p->length, c); }
+inline void pack(TelesisPacker* p, char c) { *p->out++ = c; }
 
-// Packs line[from..to) as it is (as far as the buffer holds it).
-void packSpan(TelesisPacker* p, const char* line, int from, int to) {
-  int room = TEXT_BUFFER_SIZE - 1 - p->length;
-  int n = to - from < room ? to - from : room;
-  if (n <= 0) return;
-  memcpy(textBuffer + p->length, line + from, static_cast<size_t>(n));
-  p->length += n;
-}
-
-// Packs line[from..to) without its apostrophes.
-void packWithoutApostrophes(TelesisPacker* p, const char* line, int from, int to) {
-  while (from < to) {
-    int q = scanToByte(line, from, to, '\'');
-    packSpan(p, line, from, q);
-    from = q + 1;
-  }
+// Packs line[from..to) as it is.
+inline void packSpan(TelesisPacker* p, const char* line, int from, int to) {
+  if (to <= from) return;
+  copyShortBytes(p->out, line + from, static_cast<size_t>(to - from));
+  p->out += to - from;
 }
 
 // A keyword line is packed from its keyword on without its blanks.
@@ -60,35 +53,40 @@ void packKeywordLine(TelesisPacker* p, const char* line, int from, int len) {
 }
 
 void packPackageLine(TelesisPacker* p, const char* line, int len) {
+  // A CR can only be a piece's last byte: the scans stop before it.
+  int textEnd = len > 0 && line[len - 1] == '\r' ? len - 1 : len;
   int i = 0;
   while (i < len && (isBlank(line[i]) || line[i] == '\'')) i++;
   // The package, without apostrophes and without a space right before "!".
-  int stop = scanToAnyOf(line, i, len, '!', '\r', '\r');
-  int packageEnd = stop < len && line[stop] == '!' && stop > i && line[stop - 1] == ' ' ? stop - 1
-                                                                                       : stop;
-  packWithoutApostrophes(p, line, i, packageEnd);
-  i = stop;
+  int stop = scanToAnyOf(line, i, textEnd, '!', '\'', '\'');
+  while (stop < textEnd && line[stop] == '\'') {
+    packSpan(p, line, i, stop);
+    i = stop + 1;
+    stop = scanToAnyOf(line, i, textEnd, '!', '\'', '\'');
+  }
+  packSpan(p, line, i, stop < textEnd && stop > i && line[stop - 1] == ' ' ? stop - 1 : stop);
   // Without a "!" nothing more is packed, not even the line end: the packed
   // text runs on with the next line.
-  if (i >= len || line[i] == '\r') return;
+  if (stop >= textEnd) return;
   pack(p, '!');
-  // The value fields: a further "!" becomes "/", spaces next to the
-  // separators go.
-  int fieldsEnd = scanToAnyOf(line, i + 1, len, ';', '\r', '\r');
-  for (i++; i < fieldsEnd; i++) {
-    // The bytes up to the next one that needs a look are packed as they are.
-    int q = scanToAnyOf(line, i, fieldsEnd, '!', ' ', '\'');
-    packSpan(p, line, i, q);
-    i = q;
-    if (i >= fieldsEnd) break;
-    char c = line[i];
-    if (c == '!') {
-      pack(p, '/');
-    } else if (c == ' ') {
-      bool beside = line[i - 1] == '!' ||
-                    (i + 1 < len && (line[i + 1] == '!' || line[i + 1] == ';'));
-      if (!beside) pack(p, c);
+  // The value fields, up to the first ";": a further "!" becomes "/",
+  // apostrophes and spaces next to the separators go.  They are packed in
+  // stretches between the "!"s and apostrophes; only a stretch's first and
+  // last bytes can sit next to a separator.
+  int fieldsEnd;
+  for (int from = stop + 1;;) {
+    int q = scanToAnyOf(line, from, textEnd, '!', '\'', ';');
+    int a = from;
+    int b = q;
+    if (a < b && line[a] == ' ' && line[a - 1] == '!') a++;
+    if (a < b && line[b - 1] == ' ' && b < len && (line[b] == '!' || line[b] == ';')) b--;
+    packSpan(p, line, a, b);
+    if (q >= textEnd || line[q] == ';') {
+      fieldsEnd = q;
+      break;
     }
+    if (line[q] == '!') pack(p, '/');
+    from = q + 1;
   }
   i = fieldsEnd;
   if (i >= len) return;
@@ -127,7 +125,12 @@ void packPackageContinuation(TelesisPacker* p, const char* line, int len) {
 void packNodeList(TelesisPacker* p, const char* line, int i, int len) {
   for (;;) {
     while (i < len && isBlank(line[i])) i++;
+    // Entries one space apart, each space followed by the next entry, pack
+    // as they are: they go in one stretch.
     int entryEnd = scanToAnyOf(line, i, len, ' ', ',', '\r');
+    while (entryEnd + 1 < len && line[entryEnd] == ' ' &&
+           static_cast<unsigned char>(line[entryEnd + 1]) > ' ' && line[entryEnd + 1] != ',')
+      entryEnd = scanToAnyOf(line, entryEnd + 1, len, ' ', ',', '\r');
     packSpan(p, line, i, entryEnd);
     i = entryEnd;
     if (i >= len) return;
@@ -175,15 +178,13 @@ void packNetLine(TelesisPacker* p, const char* line, int len) {
 
 // Pass 1.  Returns the number of bytes packed; the packed text is terminated.
 int packTelesisInput(ByteSource* in) {
-  TelesisPacker p;
-  p.state = PACK_IDLE;
-  p.length = 0;
+  TelesisPacker p{PACK_IDLE, textBuffer};
   char line[READER_LINE_SIZE];
   bool lineOpen = false;
   int len;
   bool ended = false;
   const unsigned rules = LINE_TAB_AS_SPACE | LINE_NUL_AS_SPACE | LINE_CLOSE_LAST;
-  while (p.length < COMPACT_MARK &&
+  while (p.out - textBuffer < COMPACT_MARK &&
          (len = readLinePiece(in, line, READER_LINE_MAX, rules, &lineOpen)) >= 0) {
     // The keywords are looked for only in a piece that holds a '$'.
     bool dollar = scanToByte(line, 0, len, '$') < len;
@@ -215,10 +216,11 @@ int packTelesisInput(ByteSource* in) {
       case PACK_NET_MORE: packNodeList(&p, line, 0, len); break;
     }
   }
-  textBuffer[p.length] = '\0';
-  if (!ended && p.length >= COMPACT_MARK && peekByte(in) >= 0) noteReadLimit(textBuffer, p.length);
+  int length = static_cast<int>(p.out - textBuffer);
+  textBuffer[length] = '\0';
+  if (!ended && length >= COMPACT_MARK && peekByte(in) >= 0) noteReadLimit(textBuffer, length);
   else if (!ended) noteMissingClose("$END");
-  return p.length;
+  return length;
 }
 
 // Pass 2 works on the packed text t[0..end); the net name the nodes store
@@ -228,6 +230,24 @@ struct TelesisReader : NetlistRead {
   int end;
   int i;
 };
+
+// Cuts t[from..to) into dst (at most `cap` bytes, noting a cut) and
+// returns the length kept; texts that fit, the most, are copied in line.
+inline int cutText(char* dst, int cap, const char* t, int from, int to, int kind) {
+  size_t len = static_cast<size_t>(to - from);
+  if (len > static_cast<size_t>(cap)) return copyCut(dst, cap, t + from, len, kind);
+  copyShortBytes(dst, t + from, len);
+  dst[len] = '\0';
+  return static_cast<int>(len);
+}
+
+// Drops the trailing spaces of the `len` bytes of text; returns the length
+// left.
+inline int withoutTrailingSpaces(char* text, int len) {
+  while (len > 0 && text[len - 1] == ' ') len--;
+  text[len] = '\0';
+  return len;
+}
 
 int pastLineEnd(const TelesisReader* r, int i) {
   i = scanToByte(r->t, i, r->end, '\r');
@@ -251,16 +271,16 @@ bool parsePackage(TelesisReader* r) {
   char value[CAP_VALUE + 1];
   int start = i;
   i = scanToByte(t, i, end, '!');
-  copyCut(pcbAttribute, CAP_PCB_ATTRIBUTE, t + start, static_cast<size_t>(i - start),
-          LOSS_CUT_PCB_ATTRIBUTE);
-  trimTrailingSpaces(pcbAttribute);
+  int pcbAttributeLen = withoutTrailingSpaces(
+      pcbAttribute, cutText(pcbAttribute, CAP_PCB_ATTRIBUTE, t, start, i, LOSS_CUT_PCB_ATTRIBUTE));
   if (i < end) i++;
 
   bool noSemicolon = false;
+  int valueLen;
   if (i < end && t[i] == '"') {
     start = ++i;
     i = scanToByte(t, i, end, '"');
-    copyCut(value, CAP_VALUE, t + start, static_cast<size_t>(i - start), LOSS_CUT_VALUE);
+    valueLen = cutText(value, CAP_VALUE, t, start, i, LOSS_CUT_VALUE);
     if (i < end) i++;
     i = scanToByte(t, i, end, ';');
   } else {
@@ -269,19 +289,23 @@ bool parsePackage(TelesisReader* r) {
     int j = i;
     int lastComma = -1;
     while ((j = scanToAnyOf(t, j, end, '\r', ';', ',')) < end && t[j] == ',') lastComma = j++;
-    if (j >= end || t[j] != ';') {
+    start = i;
+    if (j < end && t[j] == ';') {
+      i = j;  // no ";" lies before it
+    } else {
       noSemicolon = true;
       if (lastComma >= 0) t[lastComma] = ';';
+      i = scanToByte(t, i, end, ';');
     }
-    start = i;
-    i = scanToByte(t, i, end, ';');
-    copyCut(value, CAP_VALUE, t + start, static_cast<size_t>(i - start), LOSS_CUT_VALUE);
+    valueLen = cutText(value, CAP_VALUE, t, start, i, LOSS_CUT_VALUE);
   }
-  trimTrailingSpaces(value);
-  if (noSemicolon && pcbAttribute[0] == '\0') copyText(pcbAttribute, CAP_PCB_ATTRIBUTE, value);
+  valueLen = withoutTrailingSpaces(value, valueLen);
+  if (noSemicolon && pcbAttributeLen == 0) {
+    // A value always fits: CAP_VALUE < CAP_PCB_ATTRIBUTE.
+    copyShortBytes(pcbAttribute, value, static_cast<size_t>(valueLen) + 1);
+    pcbAttributeLen = valueLen;
+  }
   if (i < end) i++;
-  size_t valueLen = strlen(value);
-  size_t pcbAttributeLen = strlen(pcbAttribute);
 
   // The references, each a part with the record's value and PCB attribute.
   while (i < end) {
@@ -294,10 +318,9 @@ bool parsePackage(TelesisReader* r) {
     start = i;
     i = scanToAnyOf(t, i, end, ' ', '\r', '\r');
     PartRecord* part = partToFill(r);
-    copyCut(part->reference, CAP_REFERENCE, t + start, static_cast<size_t>(i - start),
-            LOSS_CUT_REFERENCE);
-    copyBytes(part->value, CAP_VALUE, value, valueLen);
-    copyBytes(part->pcbAttribute, CAP_PCB_ATTRIBUTE, pcbAttribute, pcbAttributeLen);
+    cutText(part->reference, CAP_REFERENCE, t, start, i, LOSS_CUT_REFERENCE);
+    copyShortBytes(part->value, value, static_cast<size_t>(valueLen) + 1);
+    copyShortBytes(part->pcbAttribute, pcbAttribute, static_cast<size_t>(pcbAttributeLen) + 1);
     storeFilledPart(r);
     if (i < end && t[i] == ' ') {
       i++;
@@ -343,18 +366,38 @@ bool parseNetName(TelesisReader* r) {
   return true;
 }
 
+// The ends of the reference (its first ".", which may lie past spaces and
+// line ends) and of the pin (the next space or line end) of the entry at
+// t[i].  Most entries are short: each end is looked for in one word first.
+void findEntryEnds(const char* t, int i, int end, int* refEnd, int* pinEnd) {
+  if (end - i >= 16) {
+    uint64_t dots = marksOf(loadWord(t + i), '.');
+    if (dots != 0) {
+      int dot = i + firstMarked(dots);
+      uint64_t word = loadWord(t + dot + 1);
+      uint64_t pinEnds = marksOf(word, ' ') | marksOf(word, '\r');
+      if (pinEnds != 0) {
+        *refEnd = dot;
+        *pinEnd = dot + 1 + firstMarked(pinEnds);
+        return;
+      }
+    }
+  }
+  *refEnd = scanToAnyOf(t, i, end, '.', '.', '.');
+  *pinEnd = scanToAnyOf(t, *refEnd < end ? *refEnd + 1 : end, end, ' ', '\r', '\r');
+}
+
 // One pin entry "REF.PIN"; returns whether the net's record ended.
 bool parseNode(TelesisReader* r) {
   const char* t = r->t;
   int end = r->end;
   int i = r->i;
   int refStart = i;
-  i = scanToAnyOf(t, i, end, '.', '.', '.');  // runs on over spaces and line ends
-  int refEnd = i;
-  if (i < end) i++;
-  int pinStart = i;
-  i = scanToAnyOf(t, i, end, ' ', '\r', '\r');
-  int pinEnd = i;
+  int refEnd;
+  int pinEnd;
+  findEntryEnds(t, i, end, &refEnd, &pinEnd);
+  int pinStart = refEnd < end ? refEnd + 1 : end;
+  i = pinEnd;
   while (i < end && t[i] == ' ') i++;
   bool netEnded = false;
   if (i < end && t[i] == '\r') {
@@ -374,8 +417,8 @@ int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int
   int packed = packTelesisInput(in);
   if (packed == 0) return TELESIS_NO_NODES;
 
-  // A zero byte ends the packed text.
-  TelesisReader r{startRead(parts, nodes), textBuffer, static_cast<int>(strlen(textBuffer)), 0};
+  // The packed text holds no zero byte: it ends after `packed` bytes.
+  TelesisReader r{startRead(parts, nodes), textBuffer, packed, 0};
 
   ParseState state;
   int k = scanToWord(r.t, 0, r.end, "$PACKAGES");
@@ -394,7 +437,7 @@ int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int
   while (going && r.i < r.end) {
     switch (state) {
       case PARSE_PACKAGES:
-        if (wordAt(r.t, r.i, r.end, "$NETS")) {
+        if (r.t[r.i] == '$' && wordAt(r.t, r.i, r.end, "$NETS")) {
           state = PARSE_NET_NAME;
           r.i = pastLineEnd(&r, r.i);
         } else {
@@ -406,7 +449,13 @@ int readTelesisNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int
         if (going) state = PARSE_NODES;
         break;
       case PARSE_NODES:
-        if (parseNode(&r)) state = PARSE_NET_NAME;
+        // The entries of one net, up to the end of its record.
+        while (r.i < r.end) {
+          if (parseNode(&r)) {
+            state = PARSE_NET_NAME;
+            break;
+          }
+        }
         break;
     }
   }

@@ -110,6 +110,31 @@ TEST(TelesisReader, NetLines) {
                         std::string(10, 'p') + "\n" + std::string(49, 'n') + "|X|1\n");
 }
 
+TEST(TelesisReader, EntriesOfEveryLength) {
+  // Each entry's "." and end fall at every place of a word, and the last
+  // entries end close to the end of the text.
+  std::string text = "$NETS\n", expected;
+  for (int refLen = 1; refLen <= 12; refLen++) {
+    std::string net("N");
+    net.append(std::to_string(refLen));
+    text.append(net).append(";");
+    for (int pinLen = 1; pinLen <= 10; pinLen++) {
+      std::string ref(static_cast<size_t>(refLen), 'R'), pin(static_cast<size_t>(pinLen), 'p');
+      text.append(" ").append(ref).append(".").append(pin);
+      expected.append(net).append("|").append(ref).append("|").append(pin).append("\n");
+    }
+    text += "\n";
+  }
+  ReadDump r = readTelesis(crlf(text));
+  EXPECT_EQ(r.result, 0);
+  EXPECT_EQ(r.nets, expected);
+
+  // Value fields: spaces go next to "!" and ";" but stay next to an
+  // apostrophe.
+  r = readTelesis(crlf("$PACKAGES\nPKG ! 'a b' !' c ' ; R7\n$NETS\nN; R7.1\n"));
+  EXPECT_EQ(r.parts, "R7|a b/ c|PKG\n");
+}
+
 TEST(TelesisReader, NetLinesWithoutEntries) {
   // Blank lines, nets without pins and lines without ";" pack nothing, so
   // the next net keeps its name and its first pin.
