@@ -150,18 +150,32 @@ size_t copyNonBlanks(const Piece& piece, int from, size_t used) {
 // Copies the piece from *i as it is up to `stop` and drops the spaces this
 // stretch wrote last; true when the stop was found (*i at it).  Without the
 // stop the stretch takes the rest of the piece with its line end, spaces
-// and all.
+// and all.  Eight bytes at a time are stored as they are scanned: the bytes
+// stored past the stop stay inside the buffer as in copyNonBlanks and are
+// written over by what follows.
 bool copyStretch(const Piece& piece, int* i, char stop, size_t* used) {
-  int q = scanToAnyOf(piece.text, *i, piece.len, stop, stop, stop);
-  memcpy(textBuffer + *used, piece.text + *i, static_cast<size_t>(q - *i));
-  size_t start = *used;
-  *used += static_cast<size_t>(q - *i);
-  *i = q;
-  if (q >= piece.len) {
-    *used = closeLine(piece, *used);
+  const char* from = piece.text + *i;
+  int n = piece.len - *i;
+  char* to = textBuffer + *used;
+  int k = 0;
+  for (; n - k >= 8; k += 8) {
+    uint64_t x = loadWord(from + k);
+    storeWord(to + k, x);
+    uint64_t stops = marksOf(x, static_cast<unsigned char>(stop));
+    if (stops != 0) {
+      k += firstMarked(stops);
+      break;
+    }
+  }
+  if (n - k < 8)
+    for (; k < n && from[k] != stop; k++) to[k] = from[k];
+  *i += k;
+  if (k >= n) {
+    *used = closeLine(piece, *used + static_cast<size_t>(k));
     return false;
   }
-  while (*used > start && textBuffer[*used - 1] == ' ') (*used)--;
+  while (k > 0 && to[k - 1] == ' ') k--;
+  *used += static_cast<size_t>(k);
   return true;
 }
 
