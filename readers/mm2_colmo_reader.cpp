@@ -10,6 +10,7 @@
 // in pieces of at most 519 bytes, and pass 1 stops before the next piece
 // once COMPACT_MARK bytes are written.  Pass 2 parses the copy.  TAB reads
 // as a space; lines end at CR, CR LF or LF.
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -34,78 +35,188 @@ enum Mm2ColmoResult : int {
   MM2_NO_NODES = READ_NO_NODES,
 };
 
-// Copies piece[from..len) without its blanks to textBuffer at `used`.
-// Eight bytes at a time are stored whole and counted up to their first byte
-// of 32 or less: no byte adds more than one kept byte and a piece of at most
-// READER_LINE_MAX bytes starts below COMPACT_MARK, so every word stored
-// ahead stays inside the buffer.
-size_t copyNonBlanks(const char* piece, int from, int len, size_t used) {
-  int i = from;
-  while (i < len) {
-    if (len - i >= 8) {
-      uint64_t x = loadWord(piece + i);
-      uint64_t marks = marksBelow(x, 33);
-      memcpy(textBuffer + used, piece + i, 8);
-      int plain = marks == 0 ? 8 : firstMarked(marks);
-      used += static_cast<size_t>(plain);
-      i += plain;
-      if (plain == 8) continue;
-    }
-    char c = piece[i++];
-    if (!isBlank(c)) textBuffer[used++] = c;
-  }
-  return used;
-}
+// A piece of a line as readLinePiece hands it out, without its line end.
+struct Piece {
+  const char* text;
+  int len;
+  bool closed;     // the line ends after it
+  bool hasDollar;  // it holds a '$'
+  bool hasNul;     // it holds a zero byte
+};
 
-// Copies piece[*i..) as it is up to `stop`; a CR is written and ends the
-// line (returns false).  Then drops the spaces this stretch wrote last.
-bool copyStretch(const char* piece, int* i, int len, char stop, size_t* used) {
-  size_t start = *used;
-  int q = scanToAnyOf(piece, *i, len, stop, '\r', '\r');
-  memcpy(textBuffer + *used, piece + *i, static_cast<size_t>(q - *i));
-  *used += static_cast<size_t>(q - *i);
-  *i = q;
-  if (q >= len) return false;
-  if (piece[q] == '\r') {
-    textBuffer[(*used)++] = '\r';
-    (*i)++;
-    return false;
+// The next piece.  A piece whose line ends inside the source's buffer
+// (with the byte after a CR, which may be its LF) and that holds no other
+// byte below 32 is seen in place, found in one scan eight bytes at a time;
+// any other is copied into `buf` by readLinePiece.  False at the end of the
+// input.
+bool nextPiece(ByteSource* in, char* buf, bool* lineOpen, Piece* piece) {
+  const char* data = reinterpret_cast<const char*>(in->data) + in->pos;
+  size_t avail = in->len - in->pos;
+  size_t limit = avail < size_t{READER_LINE_MAX} ? avail : size_t{READER_LINE_MAX};
+  size_t d = 0;
+  bool dollar = false;
+  bool ended = false;
+  while (limit - d >= 8) {
+    uint64_t x = loadWord(data + d);
+    uint64_t controls = marksBelow(x, 32);
+    uint64_t dollars = marksOf(x, '$');
+    if (controls != 0) {
+      // The lowest mark of each kind is exact: a '$' marked below the
+      // first control byte is one of the piece.
+      int k = firstMarked(controls);
+      dollar = dollar || (dollars & ((uint64_t{1} << (8 * k)) - 1)) != 0;
+      d += static_cast<size_t>(k);
+      ended = true;
+      break;
+    }
+    dollar = dollar || dollars != 0;
+    d += 8;
   }
-  while (*used > start && textBuffer[*used - 1] == ' ') (*used)--;
+  if (!ended) {
+    for (; d < limit && static_cast<unsigned char>(data[d]) >= 32; d++)
+      if (data[d] == '$') dollar = true;
+    ended = d < limit;
+  }
+  size_t taken = 0;
+  if (ended && data[d] == '\n') taken = d + 1;
+  else if (ended && data[d] == '\r' && d + 1 < avail) taken = d + (data[d + 1] == '\n' ? 2 : 1);
+  else if (!ended && limit == READER_LINE_MAX) taken = d;  // the line goes on
+  if (taken > 0) {
+    in->pos += taken;
+    *lineOpen = !ended;
+    *piece = {data, static_cast<int>(d), ended, dollar, false};
+    return true;
+  }
+  int n = readLinePiece(in, buf, READER_LINE_MAX, LINE_TAB_AS_SPACE, lineOpen);
+  if (n < 0) return false;
+  bool closed = n > 0 && buf[n - 1] == '\r';
+  int len = closed ? n - 1 : n;
+  *piece = {buf, len, closed, memchr(buf, '$', static_cast<size_t>(len)) != nullptr,
+            memchr(buf, '\0', static_cast<size_t>(len)) != nullptr};
   return true;
 }
 
-// A part line: PCB attribute and value keep their inner spaces.
-size_t compactPartLine(const char* piece, int len, size_t used) {
-  int i = 0;
-  while (i < len && isBlank(piece[i])) i++;
-  if (!copyStretch(piece, &i, len, '!', &used)) return used;
-  textBuffer[used++] = '!';
-  i++;
-  while (i < len && isBlank(piece[i])) i++;
-  if (!copyStretch(piece, &i, len, ';', &used)) return used;
-  textBuffer[used++] = ';';
-  return copyNonBlanks(piece, i + 1, len, used);
+// Ends a stretch of the compacted text: a CR when its piece ends the line.
+size_t closeLine(const Piece& piece, size_t used) {
+  if (piece.closed) textBuffer[used++] = '\r';
+  return used;
 }
 
-size_t compactInput(ByteSource* in) {
-  char piece[READER_LINE_SIZE];
+// Marks the bytes of x of 32 or less (the blanks of a piece, which holds
+// no line end), every mark exact: adding 95 to the low seven bits of a
+// byte carries into its top bit when they are 33 or more, and never into
+// the next byte.
+inline uint64_t blankMarks(uint64_t x) {
+  uint64_t low = ~BYTE_TOPS;
+  return ~(((x & low) + 95 * BYTE_ONES) | x) & BYTE_TOPS;
+}
+
+// Stores the eight bytes of a word as loadWord read them.
+inline void storeWord(char* to, uint64_t x) {
+  if constexpr (std::endian::native == std::endian::big) x = loadWord(&x);  // swaps back
+  memcpy(to, &x, 8);
+}
+
+// Copies the piece from `from` on without its blanks to textBuffer at
+// `used`, with its line end.  Eight bytes at a time: the word is stored
+// whole and counted up to its first blank, then what follows that blank is
+// stored over the rest, and so on.  No byte adds more than one kept byte
+// and a piece of at most READER_LINE_MAX bytes starts below COMPACT_MARK,
+// so every word stored ahead stays inside the buffer.
+size_t copyNonBlanks(const Piece& piece, int from, size_t used) {
+  const char* text = piece.text;
+  int len = piece.len;
+  int i = from;
+  for (; len - i >= 8; i += 8) {
+    uint64_t x = loadWord(text + i);
+    uint64_t blanks = blankMarks(x);
+    int left = 8;
+    while (blanks != 0) {
+      int k = firstMarked(blanks);
+      storeWord(textBuffer + used, x);
+      used += static_cast<size_t>(k);
+      x = (x >> (8 * k)) >> 8;
+      blanks = (blanks >> (8 * k)) >> 8;
+      left -= k + 1;
+    }
+    storeWord(textBuffer + used, x);
+    used += static_cast<size_t>(left);
+  }
+  for (; i < len; i++)
+    if (!isBlank(text[i])) textBuffer[used++] = text[i];
+  return closeLine(piece, used);
+}
+
+// Copies the piece from *i as it is up to `stop` and drops the spaces this
+// stretch wrote last; true when the stop was found (*i at it).  Without the
+// stop the stretch takes the rest of the piece with its line end, spaces
+// and all.  Eight bytes at a time are stored as they are scanned: the bytes
+// stored past the stop stay inside the buffer as in copyNonBlanks and are
+// written over by what follows.
+bool copyStretch(const Piece& piece, int* i, char stop, size_t* used) {
+  const char* from = piece.text + *i;
+  int n = piece.len - *i;
+  char* to = textBuffer + *used;
+  int k = 0;
+  for (; n - k >= 8; k += 8) {
+    uint64_t x = loadWord(from + k);
+    storeWord(to + k, x);
+    uint64_t stops = marksOf(x, static_cast<unsigned char>(stop));
+    if (stops != 0) {
+      k += firstMarked(stops);
+      break;
+    }
+  }
+  if (n - k < 8)
+    for (; k < n && from[k] != stop; k++) to[k] = from[k];
+  *i += k;
+  if (k >= n) {
+    *used = closeLine(piece, *used + static_cast<size_t>(k));
+    return false;
+  }
+  while (k > 0 && to[k - 1] == ' ') k--;
+  *used += static_cast<size_t>(k);
+  return true;
+}
+
+int skipBlanks(const Piece& piece, int i) {
+  while (i < piece.len && isBlank(piece.text[i])) i++;
+  return i;
+}
+
+// A part line: PCB attribute and value keep their inner spaces.
+size_t compactPartLine(const Piece& piece, size_t used) {
+  int i = skipBlanks(piece, 0);
+  if (!copyStretch(piece, &i, '!', &used)) return used;
+  textBuffer[used++] = '!';
+  i = skipBlanks(piece, i + 1);
+  if (!copyStretch(piece, &i, ';', &used)) return used;
+  textBuffer[used++] = ';';
+  return copyNonBlanks(piece, i + 1, used);
+}
+
+// Pass 1; tells in *nulPacked whether a zero byte may stand in the copy.
+size_t compactInput(ByteSource* in, bool* nulPacked) {
+  char buf[READER_LINE_SIZE];
   size_t used = 0;
   ListState state = IGNORE;
   bool lineOpen = false;
-  int len;
-  while (used < COMPACT_MARK &&
-         (len = readLinePiece(in, piece, READER_LINE_MAX, LINE_TAB_AS_SPACE, &lineOpen)) >= 0) {
+  Piece piece;
+  *nulPacked = false;
+  while (used < COMPACT_MARK && nextPiece(in, buf, &lineOpen, &piece)) {
     // The keywords are looked for only in a piece that holds a '$'.
+    const char* text = piece.text;
+    int len = piece.len;
     int k = len;
-    if (scanToByte(piece, 0, len, '$') < len) {
-      if ((k = scanToWord(piece, 0, len, "$PTS")) < len) state = PART_LIST;
-      else if ((k = scanToWord(piece, 0, len, "$NET")) < len) state = NET_LIST;
-      else if ((k = scanToWord(piece, 0, len, "$END")) < len) state = IGNORE;
+    if (piece.hasDollar) {
+      if ((k = scanToWord(text, 0, len, "$PTS")) < len) state = PART_LIST;
+      else if ((k = scanToWord(text, 0, len, "$NET")) < len) state = NET_LIST;
+      else if ((k = scanToWord(text, 0, len, "$END")) < len) state = IGNORE;
     }
-    if (k < len) used = copyNonBlanks(piece, k, len, used);
-    else if (state == NET_LIST) used = copyNonBlanks(piece, 0, len, used);
-    else if (state == PART_LIST) used = compactPartLine(piece, len, used);
+    if (state != IGNORE || k < len) *nulPacked = *nulPacked || piece.hasNul;
+    if (k < len) used = copyNonBlanks(piece, k, used);
+    else if (state == NET_LIST) used = copyNonBlanks(piece, 0, used);
+    else if (state == PART_LIST) used = compactPartLine(piece, used);
   }
   textBuffer[used] = '\0';
   if (used >= COMPACT_MARK && peekByte(in) >= 0) noteReadLimit(textBuffer, used);
@@ -117,6 +228,7 @@ struct Mm2ColmoReader : NetlistRead {
   const char* t;  // the compacted text t[0..end), read at p
   size_t end;
   size_t p;
+  bool nulPacked;  // a zero byte may stand in t (only from an input's zero byte)
 };
 
 // Skips the line ends before a record; false when the list ends there, with
@@ -135,21 +247,43 @@ bool recordFollows(Mm2ColmoReader* m, Mm2ColmoState* next) {
   return true;
 }
 
-// A quoted text at the position: the bytes up to the next double quote, cut
-// to `cap` (a cut is noted as `cutKind`); then on to the next `stop`.
-// Unquoted: the bytes up to `stop`.
-// Returns the position of the stop, or end.
-size_t takeMaybeQuoted(Mm2ColmoReader* m, char stop, char* dst, int cap, int cutKind) {
+// The text at the position: quoted, the bytes up to the next double
+// quote; unquoted, the bytes up to `stop`.  Sets *from and *len to them and
+// returns the position of the next `stop` (after a quoted text's closing
+// quote), or end.
+size_t spanMaybeQuoted(const Mm2ColmoReader* m, char stop, size_t* from, size_t* len) {
   const char* t = m->t;
   size_t p = m->p;
   if (p < m->end && t[p] == '"') {
-    size_t q = scanToByte(t, p + 1, m->end, '"');
-    copyCut(dst, cap, t + p + 1, q - p - 1, cutKind);
-    return scanToByte(t, q, m->end, stop);
+    size_t q = scanToAnyOf(t, p + 1, m->end, '"', '"', '"');
+    *from = p + 1;
+    *len = q - p - 1;
+    return scanToAnyOf(t, q, m->end, stop, stop, stop);
   }
-  size_t q = scanToByte(t, p, m->end, stop);
-  copyCut(dst, cap, t + p, q - p, cutKind);
+  size_t q = scanToAnyOf(t, p, m->end, stop, stop, stop);
+  *from = p;
+  *len = q - p;
   return q;
+}
+
+// copyCut, with the common case of a text that fits done in line.
+void cutText(char* dst, int cap, const char* src, size_t len, int cutKind) {
+  if (len > static_cast<size_t>(cap)) {
+    copyCut(dst, cap, src, len, cutKind);
+    return;
+  }
+  copyShortBytes(dst, src, len);
+  dst[len] = '\0';
+}
+
+// cutText, then the text's trailing spaces dropped.  Its length is known
+// unless a zero byte may stand in it and end it sooner.
+void cutTrimmed(const Mm2ColmoReader* m, char* dst, int cap, const char* src, size_t len,
+                int cutKind) {
+  cutText(dst, cap, src, len, cutKind);
+  size_t n = m->nulPacked ? strlen(dst) : (len < static_cast<size_t>(cap) ? len : static_cast<size_t>(cap));
+  while (n > 0 && dst[n - 1] == ' ') n--;
+  dst[n] = '\0';
 }
 
 // Each record step returns MM2_OK with the state that follows in *next, or
@@ -166,16 +300,19 @@ int readPartRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
   }
   // The texts go straight into the next part record.
   PartRecord* part = partToFill(m);
-  copyCut(part->pcbAttribute, CAP_PCB_ATTRIBUTE, m->t + m->p, q - m->p, LOSS_CUT_PCB_ATTRIBUTE);
-  trimTrailingSpaces(part->pcbAttribute);
+  cutTrimmed(m, part->pcbAttribute, CAP_PCB_ATTRIBUTE, m->t + m->p, q - m->p, LOSS_CUT_PCB_ATTRIBUTE);
   m->p = q + 1;
-  q = takeMaybeQuoted(m, ';', part->value, CAP_VALUE, LOSS_CUT_VALUE);
-  if (q >= m->end) return MM2_VALUE_NOT_ENDED;
-  trimTrailingSpaces(part->value);
+  size_t from, len;
+  q = spanMaybeQuoted(m, ';', &from, &len);
+  if (q >= m->end) {
+    cutText(part->value, CAP_VALUE, m->t + from, len, LOSS_CUT_VALUE);
+    return MM2_VALUE_NOT_ENDED;
+  }
+  cutTrimmed(m, part->value, CAP_VALUE, m->t + from, len, LOSS_CUT_VALUE);
   m->p = q + 1;
-  q = scanToByte(m->t, m->p, m->end, '\r');
+  q = scanToAnyOf(m->t, m->p, m->end, '\r', '\r', '\r');
   if (q >= m->end) return MM2_REFERENCE_NOT_ENDED;
-  copyCut(part->reference, CAP_REFERENCE, m->t + m->p, q - m->p, LOSS_CUT_REFERENCE);
+  cutText(part->reference, CAP_REFERENCE, m->t + m->p, q - m->p, LOSS_CUT_REFERENCE);
   storeFilledPart(m);
   m->p = q + 1;
   *next = PART_RECORD;
@@ -184,7 +321,9 @@ int readPartRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
 
 int readNetRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
   if (!recordFollows(m, next)) return MM2_OK;
-  size_t q = takeMaybeQuoted(m, ';', m->netName, CAP_NET_NAME, LOSS_CUT_NET_NAME);
+  size_t from, len;
+  size_t q = spanMaybeQuoted(m, ';', &from, &len);
+  cutText(m->netName, CAP_NET_NAME, m->t + from, len, LOSS_CUT_NET_NAME);
   netNameWritten(m);
   if (q >= m->end) return MM2_NET_NAME_NOT_ENDED;
   m->p = q + 1;
@@ -240,7 +379,9 @@ int parseCompacted(Mm2ColmoReader* m) {
 
 int readMm2ColmoNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int* nodeCountOut,
                         int /*formatOption*/) {
-  Mm2ColmoReader m{startRead(parts, nodes), textBuffer, compactInput(in), 0};
+  bool nulPacked;
+  size_t end = compactInput(in, &nulPacked);
+  Mm2ColmoReader m{startRead(parts, nodes), textBuffer, end, 0, nulPacked};
   if (m.end == 0) return MM2_NO_NODES;
   int r = parseCompacted(&m);
   if (r < 0) return r;

@@ -117,6 +117,16 @@ TEST(Mm2ColmoReader, LineEndsTabsAndShiftJis) {
   }
 }
 
+// Part texts are cut on their known lengths, but a zero byte still ends a
+// text before its trailing spaces are dropped; a line with a control byte
+// or one that ends the input is read like any other.
+TEST(Mm2ColmoReader, ZeroBytesAndControlsInPartLines) {
+  ReadDump o = mm2(std::string("$PTS\nAB \0 CD ! 1k \0 x ; R1\nEF\x01 ! 2k\x02 ; R2\n", 42) +
+                   "GH ! 3k ; R3\n$NET\nN;R1-1\r");
+  EXPECT_EQ(o.parts, "R1|1k|AB\nR2|2k\x02|EF\x01\nR3|3k|GH\n");
+  EXPECT_EQ(o.result, 3);
+}
+
 // A line is read in pieces of 519 bytes, its line end counted; a keyword
 // cut in two is no keyword.
 TEST(Mm2ColmoReader, LinePiecesOf519Bytes) {
