@@ -187,17 +187,6 @@ inline size_t nearByte(const char* t, size_t pos, size_t end, char c) {
   return scanToAnyOf(t, pos, end, c, c, c);
 }
 
-// Cuts a text of `len` bytes into a field of `cap` characters; a text that
-// fits, as nearly every one does, is copied in line.
-inline void cutText(char* field, int cap, const char* text, size_t len, int kind) {
-  if (len <= static_cast<size_t>(cap)) {
-    copyShortBytes(field, text, len);
-    field[len] = '\0';
-  } else {
-    copyCut(field, cap, text, len, kind);
-  }
-}
-
 // The position of the ']' that closes a bracket opened before `pos`
 // (brackets in between nest), or `end`.
 inline size_t closingBracket(const char* t, size_t pos, size_t end) {

@@ -123,15 +123,15 @@ int handleDefinition(CcfReader* r, const char* line, int i, int len) {
 
   if ((r->option & OPTION_WHOLE_PART_TEXT) || p < 0) {
     int e = scanToByte(line, s, c, '"');
-    copyCut(r->value, CAP_VALUE, line + s, static_cast<size_t>(e - s), LOSS_CUT_VALUE);
+    cutText(r->value, CAP_VALUE, line + s, static_cast<size_t>(e - s), LOSS_CUT_VALUE);
     r->pcbAttribute[0] = '\0';
   } else {
     int e = scanToByte(line, s, p, '"');
-    copyCut(r->value, CAP_VALUE, line + s, static_cast<size_t>(e - s), LOSS_CUT_VALUE);
+    cutText(r->value, CAP_VALUE, line + s, static_cast<size_t>(e - s), LOSS_CUT_VALUE);
     int k = p;
     while (k < c && (line[k] == '.' || line[k] == ' ')) k++;
     e = scanToByte(line, k, c, '"');
-    copyCut(r->pcbAttribute, CAP_PCB_ATTRIBUTE, line + k, static_cast<size_t>(e - k),
+    cutText(r->pcbAttribute, CAP_PCB_ATTRIBUTE, line + k, static_cast<size_t>(e - k),
             LOSS_CUT_PCB_ATTRIBUTE);
   }
   trimTrailingSpaces(r->value);
@@ -162,7 +162,7 @@ int handleReferences(CcfReader* r, const char* line, int i, int len) {
     i = scanToAnyOf(line, i, len, ' ', ',', ';');
     // Past 6000 parts the reference goes into the spare record and is lost.
     PartRecord* part = partToFill(r);
-    copyCut(part->reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start),
+    cutText(part->reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start),
             LOSS_CUT_REFERENCE);
     copyBytes(part->value, CAP_VALUE, r->value, r->valueLen);
     copyBytes(part->pcbAttribute, CAP_PCB_ATTRIBUTE, r->pcbAttribute, r->pcbAttributeLen);
@@ -182,7 +182,7 @@ int handleNetEntry(CcfReader* r, const char* line, int i, int len) {
   }
   int start = i;
   i = scanToByte(line, i, len, ':');
-  copyCut(r->netName, CAP_NET_NAME, line + start, static_cast<size_t>(i - start),
+  cutText(r->netName, CAP_NET_NAME, line + start, static_cast<size_t>(i - start),
           LOSS_CUT_NET_NAME);
   trimTrailingSpaces(r->netName);
   netNameWritten(r);
@@ -213,7 +213,7 @@ int handlePins(CcfReader* r, const char* line, int i, int len) {
       i = scanToAnyOf(line, i, len, ')', ')', ')');
       char pin[CAP_PIN + 1];
       int pinLen =
-          copyCut(pin, CAP_PIN, line + pinStart, static_cast<size_t>(i - pinStart), LOSS_CUT_PIN);
+          cutText(pin, CAP_PIN, line + pinStart, static_cast<size_t>(i - pinStart), LOSS_CUT_PIN);
       while (pinLen > 0 && pin[pinLen - 1] == ' ') pinLen--;
       if (i < len) i++;
       storeNode(r, line + refStart, static_cast<size_t>(refEnd - refStart), pin,

@@ -266,16 +266,6 @@ size_t spanMaybeQuoted(const Mm2ColmoReader* m, char stop, size_t* from, size_t*
   return q;
 }
 
-// copyCut, with the common case of a text that fits done in line.
-void cutText(char* dst, int cap, const char* src, size_t len, int cutKind) {
-  if (len > static_cast<size_t>(cap)) {
-    copyCut(dst, cap, src, len, cutKind);
-    return;
-  }
-  copyShortBytes(dst, src, len);
-  dst[len] = '\0';
-}
-
 // cutText, then the text's trailing spaces dropped.  Its length is known
 // unless a zero byte may stand in it and end it sooner.
 void cutTrimmed(const Mm2ColmoReader* m, char* dst, int cap, const char* src, size_t len,

@@ -44,7 +44,7 @@ int handleTag(PadsReader* r, const char* line, int i, int len) {
     if (i < len) i++;
     i = skipSpaces(line, i, len);
     if (i >= len) return PADS_SIGNAL_WITHOUT_NAME;
-    copyCut(r->netName, CAP_NET_NAME, line + i, static_cast<size_t>(len - i), LOSS_CUT_NET_NAME);
+    cutText(r->netName, CAP_NET_NAME, line + i, static_cast<size_t>(len - i), LOSS_CUT_NET_NAME);
     trimTrailingSpaces(r->netName);
     netNameWritten(r);
     r->state = SIGNAL;
@@ -74,18 +74,18 @@ int handleParts(PadsReader* r, const char* line, int i, int len) {
     return len;
   }
   PartRecord& part = *partRecordToFill(r->parts, r->partsStored);
-  copyCut(part.reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start),
+  cutText(part.reference, CAP_REFERENCE, line + start, static_cast<size_t>(i - start),
           LOSS_CUT_REFERENCE);
   i = skipSpaces(line, i, len);
   start = i;
   i = scanToAnyOf(line, i, len, '@', '@', '@');
-  copyCut(part.value, CAP_VALUE, line + start, static_cast<size_t>(i - start), LOSS_CUT_VALUE);
+  cutText(part.value, CAP_VALUE, line + start, static_cast<size_t>(i - start), LOSS_CUT_VALUE);
   trimTrailingSpaces(part.value);
   if (i >= len) {
     copyText(part.pcbAttribute, CAP_PCB_ATTRIBUTE, part.value);
   } else {
     i++;
-    copyCut(part.pcbAttribute, CAP_PCB_ATTRIBUTE, line + i, static_cast<size_t>(len - i),
+    cutText(part.pcbAttribute, CAP_PCB_ATTRIBUTE, line + i, static_cast<size_t>(len - i),
             LOSS_CUT_PCB_ATTRIBUTE);
     trimTrailingSpaces(part.pcbAttribute);
   }

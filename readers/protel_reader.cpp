@@ -60,7 +60,7 @@ void removeQuotes(char* text) {
 // noted as `cutKind`).
 void takeField(const ProtelReader* r, char* dst, int cap, int cutKind) {
   int i = skipSpaces(r->line, 0, r->len);
-  copyCut(dst, cap, r->line + i, static_cast<size_t>(r->len - i), cutKind);
+  cutText(dst, cap, r->line + i, static_cast<size_t>(r->len - i), cutKind);
 }
 
 // A value: leading spaces skipped, cut, then its double quotes removed.
@@ -78,7 +78,7 @@ void readComponentBlock(ProtelReader* r) {
       // Counted now, its texts kept when the block closes: until then the
       // block's FOOTPRINT and PARTTYPE lines fill its room.
       r->blockPart = partRecordToFill(r->parts, r->partsStored);
-      copyCut(r->blockPart->reference, CAP_REFERENCE, r->line, strlen(r->line),
+      cutText(r->blockPart->reference, CAP_REFERENCE, r->line, strlen(r->line),
               LOSS_CUT_REFERENCE);
       r->partsStored++;
     } else {
@@ -91,7 +91,7 @@ void readComponentBlock(ProtelReader* r) {
   // block into the spare record, so the reader stays in step either way.
   // The texts go straight into the next part record.
   PartRecord* part = partToFill(r);
-  copyCut(part->reference, CAP_REFERENCE, r->line, static_cast<size_t>(r->len),
+  cutText(part->reference, CAP_REFERENCE, r->line, static_cast<size_t>(r->len),
           LOSS_CUT_REFERENCE);
   readBlockLine(r);
   takeField(r, part->pcbAttribute, CAP_PCB_ATTRIBUTE, LOSS_CUT_PCB_ATTRIBUTE);
@@ -167,7 +167,7 @@ int readProtelNetlist(ByteSource* in, PartRecord* parts, NodeRecord* nodes, int*
         } else if (r.line[0] == '(') {
           readBlockLine(&r);
           // The name is cut to its capacity first, then loses its double quotes.
-          copyCut(r.netName, CAP_NET_NAME, r.line, static_cast<size_t>(r.len), LOSS_CUT_NET_NAME);
+          cutText(r.netName, CAP_NET_NAME, r.line, static_cast<size_t>(r.len), LOSS_CUT_NET_NAME);
           removeQuotes(r.netName);
           netNameWritten(&r);
           r.state = NET;

@@ -174,17 +174,6 @@ size_t scanToWord(const char* text, size_t pos, size_t end, const char* word) {
 
 namespace {
 
-// copyCut with the common case of a short text that fits done in line;
-// returns the length stored.
-inline size_t cutInto(char* dst, int cap, const char* src, size_t len, int kind) {
-  if (len <= 16 && len <= static_cast<size_t>(cap)) {
-    copyShortBytes(dst, src, len);
-    dst[len] = '\0';
-    return len;
-  }
-  return static_cast<size_t>(copyCut(dst, cap, src, len, kind));
-}
-
 // Stores a node whose texts all come with their lengths, one after another
 // in its room.  With `keptNet`, the nodes of one net share one stored copy
 // of its name: the first stores it and sets *keptNet, the others point at
@@ -199,14 +188,14 @@ bool putNode(NodeRecord* nodes, int* count, const char* reference, size_t refere
   bool shares = keptNet != nullptr && room != spareTexts(NODE_TEXTS);
   char* t = room;
   node.reference = t;
-  t += cutInto(t, CAP_REFERENCE, reference, referenceLen, LOSS_CUT_REFERENCE) + 1;
+  t += cutText(t, CAP_REFERENCE, reference, referenceLen, LOSS_CUT_REFERENCE) + 1;
   node.pin = t;
-  t += cutInto(t, CAP_PIN, pin, pinLen, LOSS_CUT_PIN) + 1;
+  t += cutText(t, CAP_PIN, pin, pinLen, LOSS_CUT_PIN) + 1;
   if (shares && *keptNet != nullptr) {
     node.netName = *keptNet;
   } else {
     node.netName = t;
-    t += cutInto(t, CAP_NET_NAME, netName, netNameLen, LOSS_CUT_NET_NAME) + 1;
+    t += cutText(t, CAP_NET_NAME, netName, netNameLen, LOSS_CUT_NET_NAME) + 1;
     if (shares && netNameLen <= CAP_NET_NAME) *keptNet = node.netName;
   }
   if (!counted) {

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "netlist/files.h"
+#include "netlist/losses.h"
 #include "netlist/model.h"
 
 enum : int {
@@ -135,6 +136,16 @@ inline size_t scanToAny(const char* text, size_t pos, size_t end, const char* st
   size_t count = strlen(stops);
   char a = stops[0];
   return scanToAnyOf(text, pos, end, a, count > 1 ? stops[1] : a, count > 2 ? stops[2] : a);
+}
+
+// copyCut (netlist/losses.h) with the common case of a text that fits
+// done in line; returns the length stored.
+inline size_t cutText(char* dst, int cap, const char* src, size_t len, int kind) {
+  if (len > static_cast<size_t>(cap))
+    return static_cast<size_t>(copyCut(dst, cap, src, len, kind));
+  copyShortBytes(dst, src, len);
+  dst[len] = '\0';
+  return len;
 }
 
 // Appends one byte to the compacted input in textBuffer; `length` counts

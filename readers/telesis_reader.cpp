@@ -231,14 +231,9 @@ struct TelesisReader : NetlistRead {
   int i;
 };
 
-// Cuts t[from..to) into dst (at most `cap` bytes, noting a cut) and
-// returns the length kept; texts that fit, the most, are copied in line.
-inline int cutText(char* dst, int cap, const char* t, int from, int to, int kind) {
-  size_t len = static_cast<size_t>(to - from);
-  if (len > static_cast<size_t>(cap)) return copyCut(dst, cap, t + from, len, kind);
-  copyShortBytes(dst, t + from, len);
-  dst[len] = '\0';
-  return static_cast<int>(len);
+// cutText (readers/reader_io.h) of t[from..to); returns the length kept.
+inline int cutSpan(char* dst, int cap, const char* t, int from, int to, int kind) {
+  return static_cast<int>(cutText(dst, cap, t + from, static_cast<size_t>(to - from), kind));
 }
 
 // Drops the trailing spaces of the `len` bytes of text; returns the length
@@ -272,7 +267,7 @@ bool parsePackage(TelesisReader* r) {
   int start = i;
   i = scanToByte(t, i, end, '!');
   int pcbAttributeLen = withoutTrailingSpaces(
-      pcbAttribute, cutText(pcbAttribute, CAP_PCB_ATTRIBUTE, t, start, i, LOSS_CUT_PCB_ATTRIBUTE));
+      pcbAttribute, cutSpan(pcbAttribute, CAP_PCB_ATTRIBUTE, t, start, i, LOSS_CUT_PCB_ATTRIBUTE));
   if (i < end) i++;
 
   bool noSemicolon = false;
@@ -280,7 +275,7 @@ bool parsePackage(TelesisReader* r) {
   if (i < end && t[i] == '"') {
     start = ++i;
     i = scanToByte(t, i, end, '"');
-    valueLen = cutText(value, CAP_VALUE, t, start, i, LOSS_CUT_VALUE);
+    valueLen = cutSpan(value, CAP_VALUE, t, start, i, LOSS_CUT_VALUE);
     if (i < end) i++;
     i = scanToByte(t, i, end, ';');
   } else {
@@ -297,7 +292,7 @@ bool parsePackage(TelesisReader* r) {
       if (lastComma >= 0) t[lastComma] = ';';
       i = scanToByte(t, i, end, ';');
     }
-    valueLen = cutText(value, CAP_VALUE, t, start, i, LOSS_CUT_VALUE);
+    valueLen = cutSpan(value, CAP_VALUE, t, start, i, LOSS_CUT_VALUE);
   }
   valueLen = withoutTrailingSpaces(value, valueLen);
   if (noSemicolon && pcbAttributeLen == 0) {
@@ -318,7 +313,7 @@ bool parsePackage(TelesisReader* r) {
     start = i;
     i = scanToAnyOf(t, i, end, ' ', '\r', '\r');
     PartRecord* part = partToFill(r);
-    cutText(part->reference, CAP_REFERENCE, t, start, i, LOSS_CUT_REFERENCE);
+    cutSpan(part->reference, CAP_REFERENCE, t, start, i, LOSS_CUT_REFERENCE);
     copyShortBytes(part->value, value, static_cast<size_t>(valueLen) + 1);
     copyShortBytes(part->pcbAttribute, pcbAttribute, static_cast<size_t>(pcbAttributeLen) + 1);
     storeFilledPart(r);
