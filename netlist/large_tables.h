@@ -6,15 +6,18 @@
 // there before the first touch (run/platform.h's prepareTableMemory), and
 // every stretch then costs one fault.  The rank orders the sections when
 // the command-line program is linked with sections sorted by name:
+//   0  the text pool, which starts a stretch and is filled from its end
+//      down: its last 97 KB share the next stretch with
 //   1  the tables every run touches a little (settings, read buffers, hash
 //      slots, the index and the previous report's rows), together under
-//      1.9 MB, so that a small board finds them in one stretch;
+//      1.82 MB, and
 //   2  the text buffer, whose start (all that a line-by-line reader uses)
-//      shares that stretch;
-//   3  the text pool, and 4 the record tables, each from a stretch of its
-//      own;
+//      takes the last 87 KB of that stretch, so that a small board finds
+//      all three in one stretch;
+//   4  the record tables, from a stretch of their own;
 //   5  buffers that only some runs use (format detection, the numbered
-//      copy), last, so that the rest stays dense.
+//      copy), and 6 tables only tools and tests use, last, so that the rest
+//      stays dense.
 // Elsewhere the tables are ordinary zero-initialised data.
 #pragma once
 

@@ -27,7 +27,10 @@ int indexCount;
 
 namespace {
 
-LARGE_TABLE_ALIGNED(3) char textPool[TEXT_POOL_SIZE];
+// Texts are stored from the pool's end down: its top shares a 2 MB
+// stretch with the small tables and the text buffer's start, so that a
+// small board's footprint codes cost no stretch of their own.
+LARGE_TABLE_ALIGNED(0) char textPool[TEXT_POOL_SIZE];
 size_t poolUsed;
 
 // One column of a line: its text and where the next column begins (null
@@ -181,7 +184,7 @@ const char* storeInTextPool(const char* text, size_t len) {
     noteLoss(LOSS_TEXT_POOL_FULL, text, len);
     return emptyText;
   }
-  char* stored = textPool + poolUsed;
+  char* stored = textPool + (TEXT_POOL_SIZE - poolUsed - len - 1);
   memcpy(stored, text, len);
   stored[len] = '\0';
   poolUsed += len + 1;
