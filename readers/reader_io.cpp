@@ -8,72 +8,67 @@
 #include "netlist/text.h"
 #include "netlist/text_store.h"
 
-// Copies the bytes of 32 and above that follow in the input buffer, which
-// every line rule stores as they are; returns how many it took.
-static int copyPrintable(ByteSource* source, char* buf, int n, int cap) {
-  const unsigned char* data = source->data;
-  size_t p = source->pos;
-  size_t end = source->len;
-  size_t room = static_cast<size_t>(cap - n);
-  if (end - p > room) end = p + room;
-  size_t start = p;
-  // Eight bytes at a time: a word with a byte below 32 is stored whole
-  // (there is room for all eight) but counted only up to that byte.
-  while (end - p >= 8) {
-    uint64_t x = loadWord(data + p);
+namespace {
+
+// Copies the bytes of 32 and above at the start of data[0..most) to buf and
+// returns how many there are.  Eight bytes at a time: a word with a byte
+// below 32 is stored whole (buf has room for `most` bytes) but counted only
+// up to that byte.
+inline size_t copyPrintableRun(const unsigned char* data, size_t most, char* buf) {
+  size_t k = 0;
+  while (most - k >= 8) {
+    uint64_t x = loadWord(data + k);
     uint64_t below = marksBelow(x, 32);
-    memcpy(buf + n, data + p, 8);
-    if (below != 0) {
-      int k = firstMarked(below);
-      n += k;
-      p += static_cast<size_t>(k);
-      source->pos = p;
-      return static_cast<int>(p - start);
-    }
-    n += 8;
-    p += 8;
+    memcpy(buf + k, data + k, 8);
+    if (below != 0) return k + static_cast<size_t>(firstMarked(below));
+    k += 8;
   }
-  while (p < end && data[p] >= 32) buf[n++] = static_cast<char>(data[p++]);
-  source->pos = p;
-  return static_cast<int>(p - start);
+  while (k < most && data[k] >= 32) {
+    buf[k] = static_cast<char>(data[k]);
+    k++;
+  }
+  return k;
 }
 
+// Copies the bytes of 32 and above that follow in the input buffer, which
+// every line rule stores as they are, to buf[n..cap); returns how many it
+// took.
+int copyPrintable(ByteSource* source, char* buf, int n, int cap) {
+  size_t avail = source->len - source->pos;
+  size_t room = static_cast<size_t>(cap - n);
+  size_t k = copyPrintableRun(source->data + source->pos, avail < room ? avail : room, buf + n);
+  source->pos += k;
+  return static_cast<int>(k);
+}
+
+// The common line: bytes of 32 and above, copied to buf, up to a LF, or up
+// to a CR whose next byte (its LF or not) is in the input buffer too, all
+// within the first `most` bytes of the buffer.  Takes the line and its end
+// and returns its length, or returns -1 with nothing taken.
+inline int takeWholeLine(ByteSource* source, char* buf, size_t most) {
+  const unsigned char* data = source->data + source->pos;
+  size_t avail = source->len - source->pos;
+  if (most > avail) most = avail;
+  size_t k = copyPrintableRun(data, most, buf);
+  if (k >= most) return -1;
+  size_t end = 0;  // the bytes the line and its end take
+  if (data[k] == '\n') end = k + 1;
+  else if (data[k] == '\r' && k + 1 < avail) end = data[k + 1] == '\n' ? k + 2 : k + 1;
+  if (end == 0) return -1;
+  source->pos += end;
+  return static_cast<int>(k);
+}
+
+}  // namespace
+
 int readLine(ByteSource* source, char* buf, int cap, unsigned rules) {
-  // Most lines lie whole in the input buffer: bytes of 32 and above up to a
-  // LF, or up to a CR whose next byte is in the buffer too.  Such a line is
-  // copied a word at a time and its end taken here.  Any other line (a
-  // control byte in it, its end past the buffer or past `cap`) goes to the
-  // loop below, which reads it from its start again.
-  {
-    const unsigned char* data = source->data + source->pos;
-    size_t avail = source->len - source->pos;
-    size_t most = avail < static_cast<size_t>(cap) ? avail : static_cast<size_t>(cap);
-    size_t k = 0;
-    while (most - k >= 8) {
-      uint64_t x = loadWord(data + k);
-      uint64_t below = marksBelow(x, 32);
-      memcpy(buf + k, data + k, 8);  // stored whole: there is room for all eight
-      if (below != 0) {
-        k += static_cast<size_t>(firstMarked(below));
-        break;
-      }
-      k += 8;
-    }
-    if (most - k < 8)
-      while (k < most && data[k] >= 32) {
-        buf[k] = static_cast<char>(data[k]);
-        k++;
-      }
-    if (k < most) {
-      size_t end = 0;  // the bytes the line and its end take
-      if (data[k] == '\n') end = k + 1;
-      else if (data[k] == '\r' && k + 1 < avail) end = data[k + 1] == '\n' ? k + 2 : k + 1;
-      if (end != 0) {
-        source->pos += end;
-        buf[k] = '\0';
-        return static_cast<int>(k);
-      }
-    }
+  // Most lines lie whole in the input buffer and are taken at once; any
+  // other line (a control byte in it, its end past the buffer or past
+  // `cap`) goes to the loop below, which reads it from its start again.
+  int whole = takeWholeLine(source, buf, static_cast<size_t>(cap));
+  if (whole >= 0) {
+    buf[whole] = '\0';
+    return whole;
   }
   int n = 0;
   bool any = false;
@@ -107,6 +102,17 @@ int readLine(ByteSource* source, char* buf, int cap, unsigned rules) {
 }
 
 int readLinePiece(ByteSource* source, char* buf, int cap, unsigned rules, bool* lineOpen) {
+  // A line that lies whole in the input buffer, shorter than a piece, is
+  // taken at once with its CR; any other goes to the loop below.
+  if (cap > 1) {
+    int whole = takeWholeLine(source, buf, static_cast<size_t>(cap - 1));
+    if (whole >= 0) {
+      buf[whole] = '\r';
+      buf[whole + 1] = '\0';
+      *lineOpen = false;
+      return whole + 1;
+    }
+  }
   int n = 0;
   for (;;) {
     if (n < cap - 1) n += copyPrintable(source, buf, n, cap - 1);

@@ -65,6 +65,30 @@ std::vector<std::string> readerLines(const std::string& in, int cap, unsigned ru
   return lines;
 }
 
+// readLinePiece's pieces (with their CR) and line states, from memory or
+// from a file read `readSize` bytes at a time.
+std::vector<std::string> readerPieces(const std::string& in, int cap, unsigned rules,
+                                      size_t readSize) {
+  static ByteSource source;
+  FILE* file = nullptr;
+  if (readSize == 0) {
+    openMemorySource(&source, in.data(), in.size());
+  } else {
+    file = tmpfile();
+    fwrite(in.data(), 1, in.size(), file);
+    rewind(file);
+    openByteSource(&source, file);
+    limitByteSourceReads(&source, readSize);
+  }
+  std::vector<std::string> pieces;
+  std::vector<char> buf(static_cast<size_t>(cap) + 1);
+  bool lineOpen = false;
+  for (int n; (n = readLinePiece(&source, buf.data(), cap, rules, &lineOpen)) >= 0;)
+    pieces.push_back(std::string(buf.data(), static_cast<size_t>(n)) + (lineOpen ? "+" : "."));
+  if (file != nullptr) fclose(file);
+  return pieces;
+}
+
 }  // namespace
 
 TEST(LineBytes, EveryByteKindAtEveryBlockPositionReadsAsTheRulesSay) {
@@ -91,10 +115,16 @@ TEST(LineBytes, EveryByteKindAtEveryBlockPositionReadsAsTheRulesSay) {
     std::string lines;
     for (int i = 0; i < 40; i++)
       lines += std::string(rng() % 12, 'x') + (rng() % 9 == 0 ? "\t" : "") + ends[rng() % 4];
+    const unsigned pieceRules = LINE_TAB_AS_SPACE | LINE_NUL_AS_SPACE | LINE_CLOSE_LAST;
     for (size_t readSize : {1u, 3u, 8u, 13u}) {
       ASSERT_EQ(readerLines(lines, 23, LINE_TAB_AS_SPACE | LINE_DROP_CONTROLS, readSize),
                 modelLines(lines, 23, LINE_TAB_AS_SPACE | LINE_DROP_CONTROLS))
           << "round " << round << " read size " << readSize;
+      // Pieces read whole from one buffer are the pieces read in bits.
+      for (int cap : {5, 9, 519})
+        ASSERT_EQ(readerPieces(lines, cap, pieceRules, readSize),
+                  readerPieces(lines, cap, pieceRules, 0))
+            << "round " << round << " read size " << readSize << " cap " << cap;
     }
   }
 }
