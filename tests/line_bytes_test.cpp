@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -42,50 +43,47 @@ std::vector<std::string> modelLines(const std::string& in, int cap, unsigned rul
   }
 }
 
-// The reader's lines from memory (readSize 0), or from a file read
-// `readSize` bytes at a time, so that lines and their ends straddle refills.
-std::vector<std::string> readerLines(const std::string& in, int cap, unsigned rules,
-                                     size_t readSize = 0) {
-  static ByteSource source;
+// Bytes to read from memory (readSize 0), or from a file read `readSize`
+// bytes at a time, so that lines and their ends straddle refills; closes
+// the file at the end of its scope.
+struct TestSource {
+  ByteSource source;
   FILE* file = nullptr;
-  if (readSize == 0) {
-    openMemorySource(&source, in.data(), in.size());
-  } else {
+  TestSource(const std::string& in, size_t readSize) {
+    if (readSize == 0) {
+      openMemorySource(&source, in.data(), in.size());
+      return;
+    }
     file = tmpfile();
     fwrite(in.data(), 1, in.size(), file);
     rewind(file);
     openByteSource(&source, file);
     limitByteSourceReads(&source, readSize);
   }
+  ~TestSource() {
+    if (file != nullptr) fclose(file);
+  }
+};
+
+std::vector<std::string> readerLines(const std::string& in, int cap, unsigned rules,
+                                     size_t readSize = 0) {
+  auto source = std::make_unique<TestSource>(in, readSize);  // large: not on the stack
   std::vector<std::string> lines;
   std::vector<char> buf(static_cast<size_t>(cap) + 1);
-  for (int n; (n = readLine(&source, buf.data(), cap, rules)) >= 0;)
+  for (int n; (n = readLine(&source->source, buf.data(), cap, rules)) >= 0;)
     lines.push_back(std::string(buf.data(), static_cast<size_t>(n)));
-  if (file != nullptr) fclose(file);
   return lines;
 }
 
-// readLinePiece's pieces (with their CR) and line states, from memory or
-// from a file read `readSize` bytes at a time.
+// readLinePiece's pieces (with their CR) and line states.
 std::vector<std::string> readerPieces(const std::string& in, int cap, unsigned rules,
                                       size_t readSize) {
-  static ByteSource source;
-  FILE* file = nullptr;
-  if (readSize == 0) {
-    openMemorySource(&source, in.data(), in.size());
-  } else {
-    file = tmpfile();
-    fwrite(in.data(), 1, in.size(), file);
-    rewind(file);
-    openByteSource(&source, file);
-    limitByteSourceReads(&source, readSize);
-  }
+  auto source = std::make_unique<TestSource>(in, readSize);
   std::vector<std::string> pieces;
   std::vector<char> buf(static_cast<size_t>(cap) + 1);
   bool lineOpen = false;
-  for (int n; (n = readLinePiece(&source, buf.data(), cap, rules, &lineOpen)) >= 0;)
+  for (int n; (n = readLinePiece(&source->source, buf.data(), cap, rules, &lineOpen)) >= 0;)
     pieces.push_back(std::string(buf.data(), static_cast<size_t>(n)) + (lineOpen ? "+" : "."));
-  if (file != nullptr) fclose(file);
   return pieces;
 }
 
