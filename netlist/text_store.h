@@ -31,10 +31,11 @@ enum : int {
   // fills in later from its reference; its status and forced mark are texts
   // owned elsewhere.  The previous report's rows and the index entries are
   // tables of at most MAX_PARTS records.
-  PART_TEXT_ROOM = (CAP_CATEGORY + 1) + (CAP_REFERENCE + 1) + (CAP_VALUE + 1) + (CAP_PCB_ATTRIBUTE + 1),
+  PART_TEXT_ROOM =
+      (CAP_CATEGORY + 1) + (CAP_REFERENCE + 1) + (CAP_VALUE + 1) + (CAP_PCB_ATTRIBUTE + 1),
   NODE_TEXT_ROOM = (CAP_REFERENCE + 1) + (CAP_PIN + 1) + (CAP_NET_NAME + 1),
-  ROW_TEXT_ROOM = (CAP_VALUE + 1) + (CAP_CATEGORY + 1) + (CAP_REFERENCE + 1) + (CAP_PCB_ATTRIBUTE + 1) +
-             (CAP_FORCED_MARK + 1),
+  ROW_TEXT_ROOM = (CAP_VALUE + 1) + (CAP_CATEGORY + 1) + (CAP_REFERENCE + 1) +
+                  (CAP_PCB_ATTRIBUTE + 1) + (CAP_FORCED_MARK + 1),
   ENTRY_TEXT_ROOM = (CAP_CATEGORY + 1) + (CAP_PCB_ATTRIBUTE + 1),
   MOST_TEXT_ROOM = ROW_TEXT_ROOM,
 
@@ -52,7 +53,8 @@ enum : int {
                         (TEXT_CHUNK_BYTES - ENTRY_TEXT_ROOM) +
                 RECORD_KINDS,
 };
-static_assert(MOST_TEXT_ROOM >= PART_TEXT_ROOM && MOST_TEXT_ROOM >= NODE_TEXT_ROOM && MOST_TEXT_ROOM >= ENTRY_TEXT_ROOM,
+static_assert(MOST_TEXT_ROOM >= PART_TEXT_ROOM && MOST_TEXT_ROOM >= NODE_TEXT_ROOM &&
+                  MOST_TEXT_ROOM >= ENTRY_TEXT_ROOM,
               "the spare room holds any record");
 
 // The texts of one kind: the chunks it holds in the order it took them,
@@ -72,11 +74,12 @@ extern KindTexts kindTexts[RECORD_KINDS];
 void startTexts(RecordKind kind);
 
 // Room for the texts of record `index` of a kind (`room` bytes, at most
-// MOST_TEXT_ROOM), within one chunk.  The room stays reserved until keepTexts
-// gives back what its record does not use, so a record filled but never
-// kept still keeps its texts; asked again for the same record before
-// anything else was reserved, it hands out the same room.  Should the pool
+// MOST_TEXT_ROOM), within one chunk.  The room stays reserved until
+// keepTexts gives back what its record does not use, so a record filled
+// but never kept still keeps its texts; asked again for the same record
+// before anything else was reserved, it hands out the same room.  Should the pool
 // ever run dry, the loss is noted and the spare room is handed out instead.
+// The room in a chunk not yet begun is reserved out of line.
 char* reserveTextsInNewChunk(RecordKind kind, int room, int index);
 inline char* reserveTexts(RecordKind kind, int room, int index) {
   KindTexts& k = kindTexts[kind];
@@ -101,18 +104,6 @@ inline size_t storedTextLength(const char* text) {
   for (size_t len = 0;; len += 8) {
     uint64_t zeros = zeroBytes(loadBigEndian(text + len));
     if (zeros != 0) return len + static_cast<size_t>(std::countl_zero(zeros) / 8);
-  }
-}
-
-// The bytes of a stored text before its first `a` or `b` (neither zero) or
-// its end, eight at a time.
-inline size_t storedPlainLength(const char* text, char a, char b) {
-  const uint64_t as = 0x0101010101010101ull * static_cast<unsigned char>(a);
-  const uint64_t bs = 0x0101010101010101ull * static_cast<unsigned char>(b);
-  for (size_t len = 0;; len += 8) {
-    uint64_t word = loadBigEndian(text + len);
-    uint64_t stops = zeroBytes(word) | zeroBytes(word ^ as) | zeroBytes(word ^ bs);
-    if (stops != 0) return len + static_cast<size_t>(std::countl_zero(stops) / 8);
   }
 }
 

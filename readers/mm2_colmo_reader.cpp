@@ -271,7 +271,8 @@ size_t spanMaybeQuoted(const Mm2ColmoReader* m, char stop, size_t* from, size_t*
 void cutTrimmed(const Mm2ColmoReader* m, char* dst, int cap, const char* src, size_t len,
                 int cutKind) {
   cutText(dst, cap, src, len, cutKind);
-  size_t n = m->nulPacked ? strlen(dst) : (len < static_cast<size_t>(cap) ? len : static_cast<size_t>(cap));
+  size_t n = m->nulPacked ? strlen(dst)
+                          : (len < static_cast<size_t>(cap) ? len : static_cast<size_t>(cap));
   while (n > 0 && dst[n - 1] == ' ') n--;
   dst[n] = '\0';
 }
@@ -290,7 +291,8 @@ int readPartRecord(Mm2ColmoReader* m, Mm2ColmoState* next) {
   }
   // The texts go straight into the next part record.
   PartRecord* part = partToFill(m);
-  cutTrimmed(m, part->pcbAttribute, CAP_PCB_ATTRIBUTE, m->t + m->p, q - m->p, LOSS_CUT_PCB_ATTRIBUTE);
+  cutTrimmed(m, part->pcbAttribute, CAP_PCB_ATTRIBUTE, m->t + m->p, q - m->p,
+             LOSS_CUT_PCB_ATTRIBUTE);
   m->p = q + 1;
   size_t from, len;
   q = spanMaybeQuoted(m, ';', &from, &len);

@@ -146,7 +146,8 @@ inline void addEntry(const char* item, size_t len, const char* pcbAttribute, siz
   bool counted = indexCount < MAX_INDEX;
   int index = counted ? indexCount : MAX_INDEX;
   IndexEntry& entry = categoryIndex[index];
-  char* room = counted ? reserveTexts(ENTRY_TEXTS, ENTRY_TEXT_ROOM, index) : spareTexts(ENTRY_TEXTS);
+  char* room =
+      counted ? reserveTexts(ENTRY_TEXTS, ENTRY_TEXT_ROOM, index) : spareTexts(ENTRY_TEXTS);
   entry.category = room;
   int kept = copyBytes(entry.category, CAP_CATEGORY, item, len);
   size_t categoryLen = withoutTrailingSpaces(entry.category, static_cast<size_t>(kept));

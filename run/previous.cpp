@@ -211,7 +211,8 @@ void bindPreviousTable() {
 PreviousRow& nextPreviousRow() {
   int index = previousCount < MAX_PREVIOUS ? previousCount : MAX_PREVIOUS;
   PreviousRow& row = previousTable[index];
-  char* t = index < MAX_PREVIOUS ? reserveTexts(ROW_TEXTS, ROW_TEXT_ROOM, index) : spareTexts(ROW_TEXTS);
+  char* t = index < MAX_PREVIOUS ? reserveTexts(ROW_TEXTS, ROW_TEXT_ROOM, index)
+                                 : spareTexts(ROW_TEXTS);
   row.value = takeField(&t, CAP_VALUE);
   row.category = takeField(&t, CAP_CATEGORY);
   row.reference = takeField(&t, CAP_REFERENCE);
