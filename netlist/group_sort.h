@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "netlist/key_sort.h"
+#include "netlist/text.h"
 
 // Open-addressing slots of record numbers + 1 (0: free), shared by the
 // group sorts and the netlist checks, which never run at once.
@@ -147,4 +148,22 @@ void sortByGroupsThen(Record* records, int count, Hash hash, Same same, Pack pac
     start = end;
   }
   applyOrder(records, sortItems, count);
+}
+
+// Stable sort of records[0..count) by (category, PCB attribute), both
+// stored texts: the parts and the previous report's rows, whose few keys
+// repeat over many records.
+template <typename Record>
+void sortByCategoryAndPcb(Record* records, int count) {
+  sortByGroups(
+      records, count,
+      [](const Record& r) {
+        return hashStoredText(hashStoredText(HASH_START, r.category), r.pcbAttribute);
+      },
+      [](const Record& a, const Record& b) {
+        return textEquals(a.category, b.category) && textEquals(a.pcbAttribute, b.pcbAttribute);
+      },
+      [](const Record& r, KeyPacker& key) {
+        key.storedText(r.category).storedText(r.pcbAttribute);
+      });
 }

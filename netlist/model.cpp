@@ -297,7 +297,6 @@ void sortPartsByReference(PartRecord* parts, int count) {
 // number, nearly unique, sorts the parts within each group.
 namespace {
 
-bool sameText(const char* a, const char* b) { return strcmp(a, b) == 0; }
 const auto packNumber = [](const PartRecord& p, KeyPacker& key) { key.number(p.refNumber); };
 
 }  // namespace
@@ -310,17 +309,7 @@ void sortPartsByCategoryAndNumber(PartRecord* parts, int count) {
 }
 
 void sortPartsByCategoryAndPcb(PartRecord* parts, int count) {
-  sortByGroups(
-      parts, count,
-      [](const PartRecord& p) {
-        return hashStoredText(hashStoredText(HASH_START, p.category), p.pcbAttribute);
-      },
-      [](const PartRecord& a, const PartRecord& b) {
-        return sameText(a.category, b.category) && sameText(a.pcbAttribute, b.pcbAttribute);
-      },
-      [](const PartRecord& p, KeyPacker& key) {
-        key.storedText(p.category).storedText(p.pcbAttribute);
-      });
+  sortByCategoryAndPcb(parts, count);
 }
 
 // Values are never NaN: parseScaledValue reads digits only.  Numbers that
@@ -333,8 +322,8 @@ void sortPartsForReport(PartRecord* parts, int count) {
                               p.value);
       },
       [](const PartRecord& a, const PartRecord& b) {
-        return a.numericValue == b.numericValue && sameText(a.category, b.category) &&
-               sameText(a.value, b.value);
+        return a.numericValue == b.numericValue && textEquals(a.category, b.category) &&
+               textEquals(a.value, b.value);
       },
       [](const PartRecord& p, KeyPacker& key) {
         key.storedText(p.category).number(p.numericValue).storedText(p.value);

@@ -316,7 +316,7 @@ void readPreviousRow(char* line, size_t len) {
     char* room = row.value;
     char* end = readRowCells(cells, row, counted);
     if (counted) {
-      if (room != spareTexts(ROW_TEXTS)) keepTexts(ROW_TEXTS, room + ROW_TEXT_ROOM, end);
+      keepTexts(ROW_TEXTS, room + ROW_TEXT_ROOM, end);
       previousCount++;
     }
     return;

@@ -356,17 +356,7 @@ void resolveSortedFootprints(TextOut* report, Record* records, int count,
 
 void resolvePreviousFootprints(TextOut* report) {
   // Few distinct keys among many rows: sorted as groups of equal keys.
-  sortByGroups(
-      previousTable, previousCount,
-      [](const PreviousRow& row) {
-        return hashStoredText(hashStoredText(HASH_START, row.category), row.pcbAttribute);
-      },
-      [](const PreviousRow& a, const PreviousRow& b) {
-        return textEquals(a.category, b.category) && textEquals(a.pcbAttribute, b.pcbAttribute);
-      },
-      [](const PreviousRow& row, KeyPacker& key) {
-        key.storedText(row.category).storedText(row.pcbAttribute);
-      });
+  sortByCategoryAndPcb(previousTable, previousCount);
   resolveSortedFootprints(report, previousTable, previousCount, &PreviousRow::currentFootprint,
                           "\"(too long) previous REF=", false);
 }

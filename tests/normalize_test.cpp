@@ -149,7 +149,7 @@ TEST(Normalize, PinCheckAndPartLookupSeeCutReferencesAndCleanPins) {
 }
 
 // References of whole words of eight bytes, cut at a word's end or found in
-// the part list, whatever stale bytes their slots hold past the end.
+// the part list, whatever bytes follow them in their storage.
 TEST(Normalize, ReferencesOfWholeWordsAreCutAndFound) {
   bindNetlistTables();
   int parts = 0;
